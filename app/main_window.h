@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "file_dialog.h"
+#include "plot_geometry.h"
+
+class QAction;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class RasterCanvas;
+class ImageView;
+
+// The program's one window. Controls carry the names of the original design;
+// handlers are named after the control and event or after their role.
+class TQVMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TQVMainForm(QWidget* parent = nullptr);
+    ~TQVMainForm() override;
+
+    // Test seams: replace the modal dialogs, the error box and the printer.
+    // A dialog runner returns the accepted full path or nothing on cancel.
+    using DialogRunner = std::function<std::optional<QString>(FileDialog& dialog)>;
+    using ErrorSink = std::function<void(const QString& message)>;
+    void SetDialogRunner(DialogRunner runner);
+    void SetErrorSink(ErrorSink sink);
+
+    // Program-wide state kept beside the window.
+    QString CurrentFileName;
+    PlotExtent Extent;
+
+    // Controls, in the order of the original design.
+    QPushButton* OpenImageButt = nullptr;
+    QLabel* DataFileLabel = nullptr;
+    QGroupBox* FileTypeRG = nullptr;
+    QGroupBox* AvRg = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QPlainTextEdit* DataFileMemo = nullptr;
+    QLineEdit* TitleEdit = nullptr;
+    QLabel* Label1 = nullptr;
+    QGroupBox* PlotTypeRG = nullptr;
+    QLabel* Label2 = nullptr;
+    QGroupBox* PlotErrorRG = nullptr;
+    ImageView* Image1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QAction* SaveImageFile1 = nullptr;
+    QAction* PrintImage1 = nullptr;
+    QAction* ShowRefreshPlot1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QGroupBox* GCFitRG = nullptr;
+
+    FileDialog OpenDialog1;
+    FileDialog SaveDialog1;
+    FileDialog SaveDialog2;
+
+    // Zero-based selected item of a radio group.
+    int ItemIndex(const QGroupBox* group) const;
+    void SetItemIndex(QGroupBox* group, int index);
+
+    // The plot raster behind Image1 (553 x 529, lives for the whole run).
+    QImage& Raster();
+    bool RasterIsBlackAndWhite() const { return rasterBlackAndWhite_; }
+
+    // Handlers; each takes the sender and returns nothing.
+    void Open1Click(QObject* sender);
+    void Save1Click(QObject* sender);
+    void Exit1Click(QObject* sender);
+    void QuorvexStart(QObject* sender);
+    void DoImage(QObject* sender);
+    void PrintButtClick(QObject* sender);
+    void Save2Click(QObject* sender);
+    void DataFileMemoChange(QObject* sender);
+
+    // How many plot passes ran; lets tests tell a redraw from none.
+    int PlotPassCount() const { return plotPassCount_; }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowError(const QString& message);
+    std::optional<QString> RunDialog(FileDialog& dialog);
+
+    DialogRunner dialogRunner_;
+    ErrorSink errorSink_;
+    QImage raster_;
+    std::unique_ptr<RasterCanvas> canvas_;
+    bool rasterBlackAndWhite_ = false;
+    bool started_ = false;
+    int plotPassCount_ = 0;
+
+    friend class MainWindowTestAccess;
+};
+
+// The one window instance, set at start-up.
+extern TQVMainForm* QVMainForm;

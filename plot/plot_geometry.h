@@ -1,0 +1,31 @@
+#pragma once
+
+// Size and place of the net for one plot pass.
+struct PlotGeometry {
+    int TextHeight = 0;     // pixels, height of "N" in the canvas font
+    int TextWidthN = 0;     // pixels, width of "N"
+    int Radius = 0;         // pixels
+    int CentreX = 0;        // pixels
+    int CentreY = 0;        // pixels
+    double MarkSize = 0.0;  // net units: TextHeight / (4 Radius)
+    double CrossSize = 0.0; // net units: 2 MarkSize
+};
+
+// Image region of the net and its labels; top is row 0; Right and Bottom
+// exclusive. Kept for the whole run and rewritten by every plot pass.
+struct PlotExtent {
+    int Left = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+
+// Needs min(width, height) >= 4 TextHeight + halfLine + 2 for Radius >= 1.
+PlotGeometry ComputePlotGeometry(int clientWidth, int clientHeight, int textHeight,
+                                 int textWidthN);
+
+// windowFontWidthN270: width of "N270" in the main window's font.
+PlotExtent ComputePlotExtent(const PlotGeometry& geometry, int windowFontWidthN270);
+
+// Net units to pixels: the product with Radius is rounded, then offset.
+int UnitToPixelX(const PlotGeometry& geometry, double x);
+int UnitToPixelY(const PlotGeometry& geometry, double y);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+#include "plot_geometry.h"
+
+class Canvas;
+class LineView;
+
+// Everything one plot pass reads, gathered by the caller at the moment it runs.
+struct PlotInputs {
+    const LineView* Lines = nullptr;
+    int FileType = 0;        // 0..10
+    int PlotType = 0;        // 0..2
+    int ErrorCircleMode = 1; // 0 circles, 1 none, 2 lower-hemisphere planes
+    int AvIndex = 1;         // 0 draws the Fisher mean
+    int GCFitIndex = 1;      // 0 draws the great-circle fit
+    QString Title;
+    QString FileName; // CurrentFileName
+    QString Today;    // today's date in the user's short date format
+    QChar DecimalSeparator = u'.';
+    int ClientWidth = 0;  // the main window's client width, for the clearing rectangle
+    int ClientHeight = 0; // the main window's client height
+    int WindowFontWidthN270 = 0;
+};
+
+// The result lines as the pass computed them (each list empty when its block
+// did not run), for callers that report them as text.
+struct PlotReport {
+    QStringList FisherLines;
+    QStringList GreatCircleLines;
+};
+
+// Draws the whole plot on the canvas (its size is the image's) and writes the
+// extent before drawing anything. A FloatingPointFault from the statistics
+// propagates and leaves on the canvas what was drawn up to that point.
+void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, PlotReport* report);
+
+// The small circle of radius rho about (dec, inc) as 360 black pixels.
+struct PlotGeometry;
+void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec,
+                 double inc, double rho, bool lowerHemisphereOnly);
+
+// The locale's short date for today, and its decimal separator (falling back
+// to "M/d/yy" and '.').
+QString TodayShortDate();
+QChar LocaleDecimalSeparator();

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+struct Direction;
+
+// 1-based start columns of the 5-character fields of a fixed-column file
+// type; ErrorColumn is 0 for layouts without an error-radius field.
+struct ColumnLayout {
+    int DecColumn = 0;
+    int IncColumn = 0;
+    int ErrorColumn = 0;
+};
+
+inline constexpr int kFieldWidth = 5;
+
+// The layout of file types 2 to 8; any other type gets an empty layout.
+ColumnLayout ColumnLayoutOf(int fileType);
+
+// Reads the layout's fields into d (Dec, Inc and, where the layout has it,
+// ErrorRadius). A line under 3 characters clears d.Success and writes nothing.
+void ReadFixedColumnLine(std::string_view line, const ColumnLayout& layout, Direction& d,
+                         char decimalSeparator = '.');

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+// Converts a whole field: spaces, optional sign, digits and an optional
+// decimal separator with digits (at least one digit or the separator), an
+// optional exponent (E or e, optional sign, digits), trailing spaces, nothing
+// else. A value beyond the range of a double is a failure; one too small for
+// it reads as 0. Never reads outside the text and never allocates for
+// ordinary field lengths.
+std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator = '.');

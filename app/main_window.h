@@ -95,6 +95,8 @@ public:
     // How many plot passes ran; lets tests tell a redraw from none.
     int PlotPassCount() const { return plotPassCount_; }
 
+    // Printing and image export seams (defined with those handlers).
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,0 +1,132 @@
+#include "free_format.h"
+
+#include <cstddef>
+
+#include "direction.h"
+#include "number_text.h"
+
+// The readers walk the line exactly as the step lists of the free format give
+// it, so that failing lines leave the same values behind. Positions in the
+// comments are 1-based like the steps; the code uses 0-based views.
+namespace {
+
+std::string_view Strip(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+// 1-based position of the first space, or the length when no space comes first.
+std::size_t TokenEnd(std::string_view text) {
+    const std::size_t space = text.find(' ');
+    return space == std::string_view::npos ? text.size() : space + 1;
+}
+
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+// Characters 1 to count of text.
+std::string_view Head(std::string_view text, std::size_t count) {
+    return text.substr(0, count);
+}
+
+// Characters from position to the end (1-based position).
+std::string_view From(std::string_view text, std::size_t position) {
+    return text.substr(position - 1);
+}
+
+double Convert(std::string_view field, bool& success, char separator) {
+    if (const auto value = FieldToNumber(field, separator)) {
+        return *value;
+    }
+    success = false;
+    return 0.0;
+}
+
+} // namespace
+
+void ReadTwoNumberLine(std::string_view line, Direction& d, char decimalSeparator) {
+    d.Success = true;
+    if (line.size() < 3) {
+        d.Dec = 0.0;
+        d.Inc = 0.0;
+        d.Success = false;
+        return;
+    }
+    std::string_view text = Strip(line);
+    if (text.empty()) {
+        d.Success = false;
+        return;
+    }
+    std::size_t p = TokenEnd(text);
+    if (p == text.size()) {
+        d.Dec = Convert(Head(text, p), d.Success, decimalSeparator);
+        d.Inc = 0.0;
+        d.Success = false;
+        return;
+    }
+    d.Dec = Convert(Head(text, p - 1), d.Success, decimalSeparator);
+    text = From(text, p);
+    if (IsBlank(text)) {
+        d.Inc = 0.0;
+        d.Success = false;
+        return;
+    }
+    text = Strip(text);
+    p = TokenEnd(text);
+    if (text[p - 1] == ' ') {
+        --p;
+    }
+    d.Inc = Convert(Head(text, p), d.Success, decimalSeparator);
+}
+
+void ReadSiteMeanLine(std::string_view line, Direction& d, char decimalSeparator) {
+    d.Success = true;
+    if (line.size() < 5) {
+        d.Dec = 0.0;
+        d.Inc = 0.0;
+        d.ErrorRadius = 0.0;
+        d.Success = false;
+        return;
+    }
+    std::string_view text = Strip(line);
+    if (text.empty()) {
+        d.Success = false;
+        return;
+    }
+    // A first token that runs to the end of the line loses its last character
+    // here and the reading goes on; the missing second or third token then
+    // clears the flag, so those values are never used.
+    std::size_t p = TokenEnd(text);
+    d.Dec = Convert(Head(text, p - 1), d.Success, decimalSeparator);
+    text = From(text, p);
+    if (IsBlank(text)) {
+        d.Inc = 0.0;
+        d.ErrorRadius = 0.0;
+        d.Success = false;
+        return;
+    }
+    text = Strip(text);
+    p = TokenEnd(text);
+    if (p == text.size()) {
+        d.Inc = Convert(Head(text, p), d.Success, decimalSeparator);
+        d.ErrorRadius = 0.0;
+        d.Success = false;
+        return;
+    }
+    d.Inc = Convert(Head(text, p - 1), d.Success, decimalSeparator);
+    text = From(text, p);
+    if (IsBlank(text)) {
+        d.ErrorRadius = 0.0;
+        d.Success = false;
+        return;
+    }
+    text = Strip(text);
+    p = TokenEnd(text);
+    if (text[p - 1] == ' ') {
+        --p;
+    }
+    d.ErrorRadius = Convert(Head(text, p), d.Success, decimalSeparator);
+}

@@ -1,0 +1,190 @@
+#include "plot_command.h"
+
+#include <QFileInfo>
+
+namespace {
+
+struct IntegerOption {
+    const char* name;
+    int PlotCommand::*field;
+    int maximum;
+};
+
+constexpr IntegerOption kIntegerOptions[] = {
+    {"--file-type", &PlotCommand::FileType, 10},
+    {"--plot-type", &PlotCommand::PlotType, 2},
+    {"--error-circles", &PlotCommand::ErrorCircles, 2},
+};
+
+struct TextOption {
+    const char* name;
+    QString PlotCommand::*field;
+};
+
+constexpr TextOption kTextOptions[] = {
+    {"--title", &PlotCommand::Title},
+    {"--file-name", &PlotCommand::FileName},
+    {"-o", &PlotCommand::Output},
+    {"--output", &PlotCommand::Output},
+};
+
+// Only plain decimal digits: toInt would also take "+1" and " 1".
+bool parseSmallInteger(const QString& text, int maximum, int& value) {
+    if (text.isEmpty() || text.size() > 3)
+        return false;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    value = text.toInt();
+    return value <= maximum;
+}
+
+} // namespace
+
+ImageFormat ImageFormatOf(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"bmp")
+        return ImageFormat::Bmp;
+    if (suffix == u"png")
+        return ImageFormat::Png;
+    return ImageFormat::None;
+}
+
+PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
+    PlotCommandParse parse;
+    PlotCommand& command = parse.Command;
+    QStringList positional;
+    bool fileNameGiven = false;
+    bool optionsEnded = false;
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (optionsEnded || argument == u"-" || !argument.startsWith(u'-')) {
+            positional.append(argument);
+            continue;
+        }
+        if (argument == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == u"--help" || argument == u"-h") {
+            command.Help = true;
+            return parse;
+        }
+        if (argument == u"--fisher") {
+            command.Fisher = true;
+            continue;
+        }
+        if (argument == u"--gc-fit") {
+            command.GreatCircleFit = true;
+            continue;
+        }
+
+        // Options with a value, attached after '=' or in the next argument.
+        QString name = argument;
+        QString value;
+        bool hasValue = false;
+        const qsizetype equals = argument.indexOf(u'=');
+        if (argument.startsWith(u"--") && equals > 2) {
+            name = argument.left(equals);
+            value = argument.mid(equals + 1);
+            hasValue = true;
+        }
+        const auto takeValue = [&]() {
+            if (hasValue)
+                return true;
+            if (i + 1 >= arguments.size())
+                return false;
+            value = arguments[++i];
+            return true;
+        };
+
+        bool known = false;
+        for (const IntegerOption& option : kIntegerOptions) {
+            if (name != QLatin1String(option.name))
+                continue;
+            known = true;
+            if (!takeValue()) {
+                parse.Error = QStringLiteral("%1 needs a number").arg(name);
+                return parse;
+            }
+            int number = 0;
+            if (!parseSmallInteger(value, option.maximum, number)) {
+                parse.Error = QStringLiteral("%1 must be a whole number from 0 to %2, not '%3'")
+                                  .arg(name)
+                                  .arg(option.maximum)
+                                  .arg(value);
+                return parse;
+            }
+            command.*option.field = number;
+        }
+        for (const TextOption& option : kTextOptions) {
+            if (name != QLatin1String(option.name))
+                continue;
+            known = true;
+            if (!takeValue()) {
+                parse.Error = QStringLiteral("%1 needs a value").arg(name);
+                return parse;
+            }
+            command.*option.field = value;
+            if (option.field == &PlotCommand::FileName)
+                fileNameGiven = true;
+        }
+        if (!known) {
+            parse.Error = QStringLiteral("unknown option '%1'").arg(argument);
+            return parse;
+        }
+    }
+
+    if (positional.isEmpty()) {
+        parse.Error = QStringLiteral("no data file given (use '-' for standard input)");
+        return parse;
+    }
+    if (positional.size() > 1) {
+        parse.Error = QStringLiteral("one data file only, got '%1' and '%2'")
+                          .arg(positional[0], positional[1]);
+        return parse;
+    }
+    command.Input = positional[0];
+    if (!fileNameGiven)
+        command.FileName = command.Input;
+    if (!command.Output.isEmpty()) {
+        command.Format = ImageFormatOf(command.Output);
+        if (command.Format == ImageFormat::None)
+            parse.Error = QStringLiteral("cannot tell the image format of '%1': "
+                                         "name it *.bmp or *.png")
+                              .arg(command.Output);
+    }
+    return parse;
+}
+
+QString PlotUsage() {
+    return QStringLiteral(
+        "Usage: quorvex-plot [options] DATAFILE\n"
+        "Draws the equal-area net of a data file into a 553 x 529 image, without a display,\n"
+        "and prints the result lines of the Fisher mean and of the great-circle fit.\n"
+        "DATAFILE '-' reads standard input. Text is read as UTF-8, or as Latin-1 when it is\n"
+        "not valid UTF-8.\n"
+        "\n"
+        "Options:\n"
+        "  --file-type N       data file type, 0 to 10 (default 0, generic)\n"
+        "  --plot-type N       0 directions, 1 VGPs north polar view, 2 VGPs south polar\n"
+        "                      view (default 0)\n"
+        "  --error-circles N   0 confidence circles, 1 none, 2 lower-hemisphere planes\n"
+        "                      (default 1)\n"
+        "  --fisher            draw the Fisher mean and print its three lines\n"
+        "  --gc-fit            draw the best-fit great circle and print its three lines\n"
+        "  --title TEXT        plot title (default empty)\n"
+        "  --file-name TEXT    name on the plot's file line (default DATAFILE as given)\n"
+        "  -o, --output FILE   write the image: FILE ending in .bmp (any case) gets a 1-bit\n"
+        "                      black-and-white BMP, .png the colour raster as PNG; any other\n"
+        "                      name is refused\n"
+        "  -h, --help          show this text\n"
+        "\n"
+        "Options taking a value also accept --opt=VALUE.\n"
+        "\n"
+        "Exit status: 0 done; 1 a floating-point fault ended the plot (message on standard\n"
+        "error; no result lines; the image as far as it was drawn is still written);\n"
+        "2 bad command line, unreadable data file or unwritable image.\n");
+}

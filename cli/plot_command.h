@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the image file written by quorvex-plot holds, chosen by the name's suffix.
+enum class ImageFormat { None, Bmp, Png };
+
+// One run of quorvex-plot, as its command line asks for it.
+struct PlotCommand {
+    bool Help = false;
+    QString Input;  // a path, or "-" for standard input
+    QString Output; // empty: no image file
+    ImageFormat Format = ImageFormat::None;
+    int FileType = 0;     // 0..10
+    int PlotType = 0;     // 0..2
+    int ErrorCircles = 1; // 0..2
+    bool Fisher = false;
+    bool GreatCircleFit = false;
+    QString Title;
+    QString FileName; // the plot's file line; the input path as given unless set
+};
+
+struct PlotCommandParse {
+    PlotCommand Command;
+    QString Error; // empty when the command line is good
+};
+
+// Reads the arguments after the program name. Options taking a value accept
+// "--opt VALUE" and "--opt=VALUE"; "--" ends the options; the one positional
+// argument is the data file. Later repeats of an option win.
+PlotCommandParse ParsePlotCommand(const QStringList& arguments);
+
+// ".bmp" and ".png" in any case; anything else is None.
+ImageFormat ImageFormatOf(const QString& path);
+
+// The --help text, ending in a line break.
+QString PlotUsage();

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+
+#include "plot_command.h"
+
+namespace {
+
+TEST(ParsePlotCommand, DefaultsFollowTheWindow) {
+    const PlotCommandParse parse = ParsePlotCommand({QStringLiteral("data.txt")});
+    ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
+    const PlotCommand& c = parse.Command;
+    EXPECT_FALSE(c.Help);
+    EXPECT_EQ(c.Input, u"data.txt");
+    EXPECT_EQ(c.FileName, u"data.txt");
+    EXPECT_EQ(c.FileType, 0);
+    EXPECT_EQ(c.PlotType, 0);
+    EXPECT_EQ(c.ErrorCircles, 1);
+    EXPECT_FALSE(c.Fisher);
+    EXPECT_FALSE(c.GreatCircleFit);
+    EXPECT_TRUE(c.Title.isEmpty());
+    EXPECT_TRUE(c.Output.isEmpty());
+    EXPECT_EQ(c.Format, ImageFormat::None);
+}
+
+TEST(ParsePlotCommand, EveryOptionInBothForms) {
+    const QStringList separate = {QStringLiteral("--file-type"), QStringLiteral("10"),
+                                  QStringLiteral("--plot-type"), QStringLiteral("2"),
+                                  QStringLiteral("-"),           QStringLiteral("--error-circles"),
+                                  QStringLiteral("0"),           QStringLiteral("--fisher"),
+                                  QStringLiteral("--gc-fit"),    QStringLiteral("--title"),
+                                  QStringLiteral("-a title-"),   QStringLiteral("--file-name"),
+                                  QStringLiteral("x y.dat"),     QStringLiteral("-o"),
+                                  QStringLiteral("out.PNG")};
+    const QStringList attached = {QStringLiteral("--file-type=10"),
+                                  QStringLiteral("--plot-type=2"),
+                                  QStringLiteral("-"),
+                                  QStringLiteral("--error-circles=0"),
+                                  QStringLiteral("--fisher"),
+                                  QStringLiteral("--gc-fit"),
+                                  QStringLiteral("--title=-a title-"),
+                                  QStringLiteral("--file-name=x y.dat"),
+                                  QStringLiteral("--output=out.PNG")};
+    for (const QStringList& arguments : {separate, attached}) {
+        const PlotCommandParse parse = ParsePlotCommand(arguments);
+        ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
+        const PlotCommand& c = parse.Command;
+        EXPECT_EQ(c.Input, u"-");
+        EXPECT_EQ(c.FileType, 10);
+        EXPECT_EQ(c.PlotType, 2);
+        EXPECT_EQ(c.ErrorCircles, 0);
+        EXPECT_TRUE(c.Fisher);
+        EXPECT_TRUE(c.GreatCircleFit);
+        EXPECT_EQ(c.Title, u"-a title-");
+        EXPECT_EQ(c.FileName, u"x y.dat");
+        EXPECT_EQ(c.Output, u"out.PNG");
+        EXPECT_EQ(c.Format, ImageFormat::Png);
+    }
+}
+
+TEST(ParsePlotCommand, EmptyValuesAndDoubleDash) {
+    const PlotCommandParse parse =
+        ParsePlotCommand({QStringLiteral("--title="), QStringLiteral("--file-name"),
+                          QStringLiteral(""), QStringLiteral("--"), QStringLiteral("-odd")});
+    ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
+    EXPECT_EQ(parse.Command.Input, u"-odd");
+    EXPECT_TRUE(parse.Command.Title.isEmpty());
+    EXPECT_TRUE(parse.Command.FileName.isEmpty());
+}
+
+TEST(ParsePlotCommand, HelpWinsOverMissingInput) {
+    EXPECT_TRUE(ParsePlotCommand({QStringLiteral("--help")}).Command.Help);
+    EXPECT_TRUE(ParsePlotCommand({QStringLiteral("--fisher"), QStringLiteral("-h")}).Command.Help);
+}
+
+TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
+    const QStringList cases[] = {
+        {},
+        {QStringLiteral("a"), QStringLiteral("b")},
+        {QStringLiteral("--fishr"), QStringLiteral("a")},
+        {QStringLiteral("a"), QStringLiteral("--file-type")},
+        {QStringLiteral("a"), QStringLiteral("--file-type"), QStringLiteral("11")},
+        {QStringLiteral("a"), QStringLiteral("--file-type=-1")},
+        {QStringLiteral("a"), QStringLiteral("--file-type=")},
+        {QStringLiteral("a"), QStringLiteral("--plot-type"), QStringLiteral("3")},
+        {QStringLiteral("a"), QStringLiteral("--plot-type"), QStringLiteral("1.0")},
+        {QStringLiteral("a"), QStringLiteral("--error-circles"), QStringLiteral("+1")},
+        {QStringLiteral("a"), QStringLiteral("--error-circles"), QStringLiteral(" 1")},
+        {QStringLiteral("a"), QStringLiteral("--error-circles"), QStringLiteral("x")},
+        {QStringLiteral("a"), QStringLiteral("--fisher=1")},
+        {QStringLiteral("a"), QStringLiteral("-o")},
+        {QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("plot.gif")},
+        {QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("plot")},
+        {QStringLiteral("a"), QStringLiteral("-x")},
+    };
+    for (const QStringList& arguments : cases) {
+        const PlotCommandParse parse = ParsePlotCommand(arguments);
+        EXPECT_FALSE(parse.Error.isEmpty()) << arguments.join(u' ').toStdString();
+        EXPECT_FALSE(parse.Command.Help);
+    }
+}
+
+TEST(ImageFormatOf, SuffixInAnyCase) {
+    struct Case {
+        const char* path;
+        ImageFormat format;
+    };
+    const Case cases[] = {
+        {"a.bmp", ImageFormat::Bmp},      {"dir.png/A.BMP", ImageFormat::Bmp},
+        {"a.Png", ImageFormat::Png},      {"/tmp/x.y.png", ImageFormat::Png},
+        {"a.gif", ImageFormat::None},     {"a", ImageFormat::None},
+        {"a.bmp.txt", ImageFormat::None}, {"bmp", ImageFormat::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ImageFormatOf(QString::fromLatin1(c.path)), c.format) << c.path;
+}
+
+} // namespace

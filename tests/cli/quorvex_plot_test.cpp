@@ -1,0 +1,245 @@
+// quorvex-plot run as a separate process, the way scripts use it.
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cstdint>
+
+#include "bmp_file.h"
+
+namespace {
+
+const QByteArray kFisherData = "0 45\n10 50\n350 40\n";
+const QByteArray kGreatCircleData = "10 20\n60 35\n110 30\n160 10\n200 -15\n";
+const QByteArray kFisherLines = "Mean Dec, Inc: 359.4, 45.3\nR=2.9774  k=88.4\na95=13.2\n";
+const QByteArray kGreatCircleLines =
+    "Pole Dec, Inc: 260.1, 54.3\nEigenvalue: 0.0162\nAvailable: 0.0\n";
+// The six directions along the axes: three equal eigenvalues, so no best-fit
+// plane exists and the eigen-analysis faults.
+const QByteArray kIsotropicData = "0 0\n180 0\n90 0\n270 0\n0 90\n0 -90\n";
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QProcessEnvironment cleanEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    return env;
+}
+
+Run runPlot(const QStringList& arguments, const QByteArray& input = {},
+            const QProcessEnvironment& env = cleanEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(QUORVEX_PLOT_BINARY), arguments);
+    Run run;
+    if (!process.waitForStarted(10000))
+        return run;
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    if (process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+class QuorvexPlot : public ::testing::Test {
+protected:
+    QString writeData(const QByteArray& bytes, const QString& name = QStringLiteral("data.txt")) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    static QByteArray readAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+TEST_F(QuorvexPlot, PrintsTheResultLinesThePassComputed) {
+    struct Case {
+        const char* name;
+        QByteArray data;
+        QStringList options;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"fisher", kFisherData, {QStringLiteral("--fisher")}, kFisherLines},
+        {"great circle", kGreatCircleData, {QStringLiteral("--gc-fit")}, kGreatCircleLines},
+        {"both blocks, Fisher first",
+         kGreatCircleData,
+         {QStringLiteral("--gc-fit"), QStringLiteral("--fisher")},
+         "Mean Dec, Inc: 115.1, 35.4\nR=2.2949  k=1.5\na95=108.3\n" + kGreatCircleLines},
+        {"polar view label",
+         kFisherData,
+         {QStringLiteral("--fisher"), QStringLiteral("--plot-type"), QStringLiteral("1")},
+         "Mean Lon, Lat: 359.4, 45.3\nR=2.9774  k=88.4\na95=13.2\n"},
+        // The site-mean type needs a radius on every line: the last is rejected.
+        {"site mean file type",
+         "0 45 3\n10 50 4\n350 40\n",
+         {QStringLiteral("--fisher"), QStringLiteral("--file-type=1"),
+          QStringLiteral("--error-circles=0")},
+         "Mean Dec, Inc: 4.8, 47.6\nR=1.9946  k=186.5\na95=18.4\n"},
+        {"identical data",
+         "0 0\n0 0\n",
+         {QStringLiteral("--fisher")},
+         "Mean Dec, Inc: 0.0, 0.0\nR=2.0000  k=INF\na95=0.0\n"},
+        {"one datum", "10 20\n", {QStringLiteral("--fisher"), QStringLiteral("--gc-fit")}, ""},
+        {"options off", kFisherData, {}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Run run = runPlot(QStringList(c.options) << writeData(c.data));
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_EQ(run.out, c.expected);
+        EXPECT_EQ(run.err, QByteArray());
+    }
+}
+
+TEST_F(QuorvexPlot, ReadsStandardInputAndCrLfLines) {
+    QByteArray crlf = kFisherData;
+    crlf.replace("\n", "\r\n");
+    const Run run = runPlot({QStringLiteral("--fisher"), QStringLiteral("-")}, crlf);
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, kFisherLines);
+}
+
+TEST_F(QuorvexPlot, WritesTheLocaleDecimalSeparator) {
+    QProcessEnvironment env = cleanEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    const Run run = runPlot({QStringLiteral("--fisher"), writeData(kFisherData)}, {}, env);
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, "Mean Dec, Inc: 359,4, 45,3\nR=2,9774  k=88,4\na95=13,2\n");
+}
+
+// No platform chosen and no display: the renderer must still run.
+TEST_F(QuorvexPlot, NeedsNoDisplay) {
+    QProcessEnvironment env = cleanEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
+    const Run run = runPlot({QStringLiteral("--gc-fit"), writeData(kGreatCircleData)}, {}, env);
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, kGreatCircleLines);
+}
+
+TEST_F(QuorvexPlot, FaultEndsThePlotButTheImageIsWritten) {
+    const QString image = path(QStringLiteral("fault.bmp"));
+    const Run run = runPlot({QStringLiteral("--gc-fit"), QStringLiteral("--fisher"),
+                             QStringLiteral("-o"), image, writeData(kIsotropicData)});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith("quorvex-plot: ")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("Floating point division by zero") ||
+                run.err.contains("Invalid floating point operation"))
+        << run.err.constData();
+    EXPECT_EQ(run.out, QByteArray());
+    const QByteArray bytes = readAll(image);
+    ASSERT_EQ(bytes.size(), 38150);
+    EXPECT_EQ(bytes.left(2), QByteArray("BM"));
+}
+
+TEST_F(QuorvexPlot, RefusesWhatItCannotDo) {
+    const QString data = writeData(kFisherData);
+    struct Case {
+        const char* name;
+        QStringList arguments;
+    };
+    const Case cases[] = {
+        {"missing data file", {path(QStringLiteral("nothing-here.txt"))}},
+        {"directory as data file", {path(QString())}},
+        {"no data file", {QStringLiteral("--fisher")}},
+        {"unknown option", {QStringLiteral("--colour"), data}},
+        {"value out of range", {QStringLiteral("--plot-type"), QStringLiteral("3"), data}},
+        {"value not a number", {QStringLiteral("--file-type=one"), data}},
+        {"output in a missing folder",
+         {QStringLiteral("-o"), path(QStringLiteral("no/such/dir/x.png")), data}},
+        {"output format unknown", {QStringLiteral("-o"), path(QStringLiteral("x.gif")), data}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Run run = runPlot(c.arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.startsWith("quorvex-plot: ")) << run.err.constData();
+        EXPECT_EQ(run.out, QByteArray());
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("x.gif"))));
+}
+
+TEST_F(QuorvexPlot, HelpGoesToStandardOutput) {
+    const Run run = runPlot({QStringLiteral("--help")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith("Usage: quorvex-plot")) << run.out.constData();
+    EXPECT_TRUE(run.out.contains("--error-circles"));
+    EXPECT_EQ(run.err, QByteArray());
+}
+
+bool bmpPixelIsWhite(const QByteArray& bmp, int x, int y) {
+    constexpr int kRowBytes = 72;
+    const int stored = 528 - y;
+    const auto byte = static_cast<std::uint8_t>(bmp[62 + stored * kRowBytes + x / 8]);
+    return (byte & (0x80 >> (x % 8))) != 0;
+}
+
+// The same run written both ways: the BMP is the PNG's raster in black and white.
+TEST_F(QuorvexPlot, BmpAndPngHoldTheSameDrawing) {
+    const QString data = writeData(kGreatCircleData);
+    const QString png = path(QStringLiteral("plot.png"));
+    const QString bmp = path(QStringLiteral("plot.BMP"));
+    for (const QString& output : {png, bmp}) {
+        const Run run = runPlot({QStringLiteral("--gc-fit"), QStringLiteral("--fisher"),
+                                 QStringLiteral("--title"), QStringLiteral("T"),
+                                 QStringLiteral("-o"), output, data});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    }
+
+    const QImage image(png);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(553, 529));
+    // The clearing rectangle leaves the top row and left column black.
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(image.pixel(552, 0) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(image.pixel(0, 528) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(image.pixel(552, 528) & 0xFFFFFFu, 0xFFFFFFu);
+    EXPECT_EQ(image.pixel(1, 1) & 0xFFFFFFu, 0xFFFFFFu);
+
+    const QByteArray bytes = readAll(bmp);
+    ASSERT_EQ(bytes.size(), 38150);
+    EXPECT_EQ(bytes.left(2), QByteArray("BM"));
+    EXPECT_EQ(bytes, EncodeMonoBmp(image));
+    for (int x = 0; x < 553; ++x)
+        ASSERT_FALSE(bmpPixelIsWhite(bytes, x, 0)) << "top row pixel " << x;
+    for (int y = 0; y < 529; ++y)
+        ASSERT_FALSE(bmpPixelIsWhite(bytes, 0, y)) << "left column pixel " << y;
+    EXPECT_TRUE(bmpPixelIsWhite(bytes, 552, 528));
+    EXPECT_TRUE(bmpPixelIsWhite(bytes, 1, 1));
+}
+
+// An output file that cannot be replaced keeps its old content.
+TEST_F(QuorvexPlot, FailedRunLeavesAnOldImageAlone) {
+    const QString image = writeData("old", QStringLiteral("keep.png"));
+    const Run run = runPlot(
+        {QStringLiteral("--plot-type=9"), QStringLiteral("-o"), image, writeData(kFisherData)});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(readAll(image), QByteArray("old"));
+}
+
+} // namespace

@@ -16,5 +16,7 @@ IncDec VectorToDirection(double x, double y, double z);
 // Arccosine in radians in [0, pi] that accepts arguments at or beyond +-1.
 double ClampedArcCos(double x);
 
-// exp(a * ln b) for b > 0; a base <= 0 raises FloatingPointFault.
+// exp(a * ln b) for b > 0. Raises FloatingPointFault: DivisionByZero for
+// b = 0 (the pole of ln), InvalidOperation for b < 0, Overflow for a result
+// beyond the double range.
 double PowerOf(double base, double exponent);

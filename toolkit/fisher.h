@@ -22,8 +22,8 @@ struct FisherResult {
     double A95 = 0.0;     // degrees, [0, 180]
 };
 
-// Fisher (1953) mean, R, k and a95 from the sums; needs N >= 2. Identical data
-// (N - R = 0) give k = +inf and a95 = 0; data that cancel (R = 0) give
-// k = (N - 1) / N and a95 = 180. A finite division that overflows raises
-// FloatingPointFault(Overflow).
+// Fisher (1953) mean, R, k and a95 from the sums. Identical data (N - R = 0)
+// give k = +inf and a95 = 0; data that cancel (R = 0) give k = (N - 1) / N,
+// a95 = 180 and the mean of the zero vector. Raises FloatingPointFault:
+// InvalidOperation for N < 2, Overflow where a finite division overflows.
 FisherResult FisherBlock(const DirectionSums& sums);

@@ -1,6 +1,7 @@
 #include "great_circle.h"
 
 #include <cmath>
+#include <cstddef>
 #include <utility>
 
 #include "angles.h"
@@ -84,9 +85,9 @@ Vector3 RobustEigenvector(double t11, double t12, double t13, double t22, double
 
 } // namespace
 
-// Closed-form eigenvalues of a symmetric 3x3 matrix from the trigonometric
-// solution of its characteristic cubic, then one two-row solve per value.
-std::array<EigenAxis, 3> EigenAxes(OrientationTensor tensor) {
+// Trigonometric solution of the characteristic cubic of a symmetric 3x3
+// matrix (the roots are real, so the depressed cubic has p <= 0).
+CharacteristicCubic CharacteristicCubicOf(const OrientationTensor& tensor) {
     const double t11 = tensor[0];
     const double t12 = tensor[1];
     const double t13 = tensor[2];
@@ -94,25 +95,54 @@ std::array<EigenAxis, 3> EigenAxes(OrientationTensor tensor) {
     const double t23 = tensor[5];
     const double t33 = tensor[8];
 
-    const double i1 = t11 + t22 + t33;
-    const double j =
-        CheckedFinite(t12 * t12 + t23 * t23 + t13 * t13 - t11 * t22 - t22 * t33 - t11 * t33);
-    const double delta = CheckedFinite(t11 * t22 * t33 + 2.0 * t12 * t23 * t13 - t12 * t12 * t33 -
-                                       t23 * t23 * t11 - t13 * t13 * t22);
-    const double p = CheckedFinite(-j - i1 * i1 / 3.0);
-    const double q = CheckedFinite((-delta - i1 * j / 3.0) - 2.0 * i1 * i1 * i1 / 27.0);
-    const double radicand = CheckedFinite(-p * p * p / 27.0);
+    CharacteristicCubic c;
+    c.I1 = CheckedFinite(t11 + t22 + t33);
+    c.J = CheckedFinite(t12 * t12 + t23 * t23 + t13 * t13 - t11 * t22 - t22 * t33 - t11 * t33);
+    c.Delta = CheckedFinite(t11 * t22 * t33 + 2.0 * t12 * t23 * t13 - t12 * t12 * t33 -
+                            t23 * t23 * t11 - t13 * t13 * t22);
+    c.P = CheckedFinite(-c.J - c.I1 * c.I1 / 3.0);
+    c.Q = CheckedFinite((-c.Delta - c.I1 * c.J / 3.0) - 2.0 * c.I1 * c.I1 * c.I1 / 27.0);
+    const double radicand = CheckedFinite(-c.P * c.P * c.P / 27.0);
     if (radicand < 0.0) {
+        // Nearly isotropic data: p positive through rounding, no real solution.
         throw FloatingPointFault(FloatingPointFault::Kind::InvalidOperation);
     }
-    const double rho = std::sqrt(radicand);
-    const double phi = ClampedArcCos(Divide(-q, 2.0 * rho));
-    const double m = std::exp(std::log(rho) / 3.0);
+    c.Rho = std::sqrt(radicand);
+    c.CosArgument = Divide(-c.Q, 2.0 * c.Rho);
+    c.Phi = ClampedArcCos(c.CosArgument);
+    c.M = std::exp(std::log(c.Rho) / 3.0);
+    return c;
+}
 
+std::array<double, 3> CubicRoots(const CharacteristicCubic& c) {
+    return {2.0 * c.M * std::cos(c.Phi / 3.0) + c.I1 / 3.0,
+            2.0 * c.M * std::cos((c.Phi + 2.0 * kPi) / 3.0) + c.I1 / 3.0,
+            2.0 * c.M * std::cos((c.Phi + 4.0 * kPi) / 3.0) + c.I1 / 3.0};
+}
+
+TwoRowSolve SolveFirstTwoRows(const OrientationTensor& tensor, double lambda) {
+    const double t11 = tensor[0];
+    const double t12 = tensor[1];
+    const double t13 = tensor[2];
+    const double t22 = tensor[4];
+    const double t23 = tensor[5];
+    TwoRowSolve s;
+    s.B = t12 * t23 + (lambda - t22) * t13;
+    if (s.B != 0.0) {
+        s.Vy = ((lambda - t11) * t23 + t13 * t12) / s.B;
+        s.Vz = ((lambda - t11) * (lambda - t22) - t12 * t12) / s.B;
+        s.Solved = std::isfinite(s.Vy) && std::isfinite(s.Vz);
+    }
+    return s;
+}
+
+std::array<EigenAxis, 3> EigenAxes(OrientationTensor tensor) {
+    const std::array<double, 3> roots = CubicRoots(CharacteristicCubicOf(tensor));
     std::array<EigenAxis, 3> axes;
-    axes[0].Value = 2.0 * m * std::cos(phi / 3.0) + i1 / 3.0;
-    axes[1].Value = 2.0 * m * std::cos((phi + 2.0 * kPi) / 3.0) + i1 / 3.0;
-    axes[2].Value = 2.0 * m * std::cos((phi + 4.0 * kPi) / 3.0) + i1 / 3.0;
+    for (std::size_t k = 0; k < 3; ++k) {
+        axes[k].Value = roots[k];
+    }
+    // Three conditional swaps; equal values keep their computed order.
     if (axes[1].Value > axes[0].Value) {
         std::swap(axes[0].Value, axes[1].Value);
     }
@@ -124,21 +154,13 @@ std::array<EigenAxis, 3> EigenAxes(OrientationTensor tensor) {
     }
 
     for (EigenAxis& axis : axes) {
-        const double lambda = axis.Value;
-        const double b = t12 * t23 + (lambda - t22) * t13;
+        const TwoRowSolve solve = SolveFirstTwoRows(tensor, axis.Value);
         IncDec direction;
-        bool solved = false;
-        if (b != 0.0) {
-            // Eigenvector with north component 1 from the first two rows.
-            const double vy = ((lambda - t11) * t23 + t13 * t12) / b;
-            const double vz = ((lambda - t11) * (lambda - t22) - t12 * t12) / b;
-            if (std::isfinite(vy) && std::isfinite(vz)) {
-                direction = VectorToDirection(1.0, vy, vz);
-                solved = true;
-            }
-        }
-        if (!solved) {
-            const Vector3 v = RobustEigenvector(t11, t12, t13, t22, t23, t33, lambda);
+        if (solve.Solved) {
+            direction = VectorToDirection(1.0, solve.Vy, solve.Vz);
+        } else {
+            const Vector3 v = RobustEigenvector(tensor[0], tensor[1], tensor[2], tensor[4],
+                                                tensor[5], tensor[8], axis.Value);
             direction = VectorToDirection(v.x, v.y, v.z);
         }
         // An axis is given by its lower-hemisphere end.

@@ -7,6 +7,7 @@
 // decimal separator with digits (at least one digit or the separator), an
 // optional exponent (E or e, optional sign, digits), trailing spaces, nothing
 // else. A value beyond the range of a double is a failure; one too small for
-// it reads as 0. Never reads outside the text and never allocates for
-// ordinary field lengths.
+// it reads as 0 or the subnormal. A lone separator reads 0 with its sign.
+// The separator should be none of space, sign, digit or E. Never reads
+// outside the text and never allocates, whatever the length.
 std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator = '.');

@@ -96,6 +96,17 @@ public:
     int PlotPassCount() const { return plotPassCount_; }
 
     // Printing and image export seams (defined with those handlers).
+    // Opens the device a printout goes to, in place of the default printer
+    // (e.g. a PDF writer in tests); returns null with the error text to show.
+    // An empty opener restores the default printer.
+    using PrintDeviceOpener =
+        std::function<std::unique_ptr<class QPagedPaintDevice>(QString& error)>;
+    void SetPrintDeviceOpener(PrintDeviceOpener opener);
+
+private:
+    PrintDeviceOpener printDeviceOpener_;
+
+public:
 
 protected:
     bool event(QEvent* event) override;

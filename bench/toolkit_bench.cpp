@@ -1,0 +1,143 @@
+// Throughput of the line readers and of the statistics over one redraw's worth
+// of data. A counting operator new shows that reading a line allocates nothing.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "file_type.h"
+#include "fisher.h"
+#include "great_circle.h"
+
+namespace {
+std::atomic<long long> allocations{0};
+}
+
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+constexpr int kLines = 100'000;
+constexpr unsigned kSeed = 20240611;
+
+// One text with kLines lines of the given file type, and views of its lines.
+struct LineSet {
+    std::string text;
+    std::vector<std::string_view> lines;
+};
+
+LineSet MakeLines(int type) {
+    std::mt19937 random(kSeed);
+    std::uniform_real_distribution<double> dec(0.0, 360.0);
+    std::uniform_real_distribution<double> inc(-90.0, 90.0);
+    std::uniform_real_distribution<double> radius(0.5, 25.0);
+    std::vector<std::string> raw;
+    raw.reserve(kLines);
+    char buffer[128];
+    for (int k = 0; k < kLines; ++k) {
+        switch (type) {
+        case 0:
+            std::snprintf(buffer, sizeof buffer, "%.1f %.1f S%d", dec(random), inc(random), k);
+            break;
+        case 1:
+            std::snprintf(buffer, sizeof buffer, "%.2f %.2f %.1f site %d", dec(random), inc(random),
+                          radius(random), k);
+            break;
+        default:
+            // Declination in columns 22-26, inclination 28-32, error 56-60.
+            std::snprintf(buffer, sizeof buffer,
+                          "%-10d  NRM  200  %5.1f %5.1f  0.12E-03  45.2  "
+                          "13.1  8 %5.1f  ok",
+                          k, dec(random), inc(random), radius(random));
+            break;
+        }
+        raw.emplace_back(buffer);
+    }
+    LineSet set;
+    for (const std::string& line : raw) {
+        set.text += line;
+        set.text += '\n';
+    }
+    std::string_view rest(set.text);
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        set.lines.push_back(rest.substr(0, end));
+        rest.remove_prefix(end + 1);
+    }
+    return set;
+}
+
+void BM_ReadDataLine(benchmark::State& state) {
+    const int type = static_cast<int>(state.range(0));
+    const long long setupStart = allocations.load(std::memory_order_relaxed);
+    const LineSet set = MakeLines(type);
+    if (allocations.load(std::memory_order_relaxed) == setupStart) {
+        // Building the lines allocates; if nothing was counted, the counter is dead.
+        state.SkipWithError("the allocation counter is not in use");
+        return;
+    }
+    int accepted = 0;
+    long long allocated = 0;
+    for (auto _ : state) {
+        const long long before = allocations.load(std::memory_order_relaxed);
+        for (const std::string_view line : set.lines) {
+            const Direction d = ReadDataLine(type, line);
+            benchmark::DoNotOptimize(d);
+            accepted += d.Success ? 1 : 0;
+        }
+        allocated += allocations.load(std::memory_order_relaxed) - before;
+    }
+    if (accepted != static_cast<int>(state.iterations()) * kLines) {
+        state.SkipWithError("a generated line was rejected");
+    }
+    const double lines = static_cast<double>(state.iterations()) * kLines;
+    state.SetItemsProcessed(static_cast<std::int64_t>(lines));
+    state.counters["allocs_per_line"] = static_cast<double>(allocated) / lines;
+}
+BENCHMARK(BM_ReadDataLine)->Arg(0)->Arg(1)->Arg(7)->Unit(benchmark::kMillisecond);
+
+// Accumulation of every datum, then the Fisher block and the eigen-analysis.
+void BM_Statistics(benchmark::State& state) {
+    std::mt19937 random(kSeed);
+    std::normal_distribution<double> scatter(0.0, 15.0);
+    std::vector<std::pair<double, double>> data(kLines);
+    for (auto& [dec, inc] : data) {
+        dec = 30.0 + scatter(random);
+        inc = 50.0 + scatter(random);
+    }
+    for (auto _ : state) {
+        DirectionSums sums;
+        for (const auto& [dec, inc] : data) {
+            sums.Accumulate(dec, inc);
+        }
+        const FisherResult fisher = FisherBlock(sums);
+        const auto axes = EigenAxes(OrientationTensorOf(sums));
+        benchmark::DoNotOptimize(fisher);
+        benchmark::DoNotOptimize(axes);
+    }
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -70,4 +70,18 @@ TEST(ReadDataLine, PassesTheSeparatorToEveryReader) {
     EXPECT_FALSE(ReadDataLine(0, "1.5 2.5", ',').Success);
 }
 
+TEST(ReadDataLine, MegabyteLinesAreReadToTheirEnd) {
+    const std::size_t megabyte = std::size_t{1} << 20;
+    const std::string digits(megabyte, '9'); // one huge token; fields of "99999"
+    const std::string nuls(megabyte, '\0');
+    const std::string pairs = "1 2 3 " + std::string(megabyte, ' ') + "x";
+    for (int type = 0; type < kFileTypeCount; ++type) {
+        SCOPED_TRACE(type);
+        const bool fixed = type >= 2 && type <= 8;
+        EXPECT_EQ(ReadDataLine(type, digits).Success, fixed);
+        EXPECT_FALSE(ReadDataLine(type, nuls).Success);
+        EXPECT_EQ(ReadDataLine(type, pairs).Success, !fixed);
+    }
+}
+
 } // namespace

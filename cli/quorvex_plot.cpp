@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMessageLogContext>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -81,6 +82,14 @@ int windowFontWidthN270() {
     return QFontMetrics(font).horizontalAdvance(QStringLiteral("N270"));
 }
 
+// Standard error carries only this program's own messages, so scripts can
+// read it; Qt's notes about the desktop session (no runtime folder, no
+// display) mean nothing to a display-free run.
+void quietMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fputs(("quorvex-plot: " + message + "\n").toUtf8().constData(), stderr);
+}
+
 void printLines(const QStringList& lines) {
     for (const QString& line : lines)
         std::fputs((line + u'\n').toUtf8().constData(), stdout);
@@ -92,6 +101,7 @@ int main(int argc, char* argv[]) {
     // No display is ever needed; an explicit platform choice is still honoured.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessageHandler);
     QGuiApplication app(argc, argv);
 
     const PlotCommandParse parse = ParsePlotCommand(app.arguments().mid(1));

@@ -25,7 +25,7 @@ const QByteArray kGreatCircleLines =
 // plane exists and the eigen-analysis faults.
 const QByteArray kIsotropicData = "0 0\n180 0\n90 0\n270 0\n0 90\n0 -90\n";
 
-struct Run {
+struct PlotRun {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
@@ -38,12 +38,12 @@ QProcessEnvironment cleanEnvironment() {
     return env;
 }
 
-Run runPlot(const QStringList& arguments, const QByteArray& input = {},
-            const QProcessEnvironment& env = cleanEnvironment()) {
+PlotRun runPlot(const QStringList& arguments, const QByteArray& input = {},
+                const QProcessEnvironment& env = cleanEnvironment()) {
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QUORVEX_PLOT_BINARY), arguments);
-    Run run;
+    PlotRun run;
     if (!process.waitForStarted(10000))
         return run;
     process.write(input);
@@ -109,7 +109,7 @@ TEST_F(QuorvexPlot, PrintsTheResultLinesThePassComputed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Run run = runPlot(QStringList(c.options) << writeData(c.data));
+        const PlotRun run = runPlot(QStringList(c.options) << writeData(c.data));
         EXPECT_EQ(run.exitCode, 0) << run.err.constData();
         EXPECT_EQ(run.out, c.expected);
         EXPECT_EQ(run.err, QByteArray());
@@ -119,7 +119,7 @@ TEST_F(QuorvexPlot, PrintsTheResultLinesThePassComputed) {
 TEST_F(QuorvexPlot, ReadsStandardInputAndCrLfLines) {
     QByteArray crlf = kFisherData;
     crlf.replace("\n", "\r\n");
-    const Run run = runPlot({QStringLiteral("--fisher"), QStringLiteral("-")}, crlf);
+    const PlotRun run = runPlot({QStringLiteral("--fisher"), QStringLiteral("-")}, crlf);
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(run.out, kFisherLines);
 }
@@ -127,7 +127,7 @@ TEST_F(QuorvexPlot, ReadsStandardInputAndCrLfLines) {
 TEST_F(QuorvexPlot, WritesTheLocaleDecimalSeparator) {
     QProcessEnvironment env = cleanEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
-    const Run run = runPlot({QStringLiteral("--fisher"), writeData(kFisherData)}, {}, env);
+    const PlotRun run = runPlot({QStringLiteral("--fisher"), writeData(kFisherData)}, {}, env);
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(run.out, "Mean Dec, Inc: 359,4, 45,3\nR=2,9774  k=88,4\na95=13,2\n");
 }
@@ -137,15 +137,15 @@ TEST_F(QuorvexPlot, NeedsNoDisplay) {
     QProcessEnvironment env = cleanEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(QString::fromLatin1(name));
-    const Run run = runPlot({QStringLiteral("--gc-fit"), writeData(kGreatCircleData)}, {}, env);
+    const PlotRun run = runPlot({QStringLiteral("--gc-fit"), writeData(kGreatCircleData)}, {}, env);
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(run.out, kGreatCircleLines);
 }
 
 TEST_F(QuorvexPlot, FaultEndsThePlotButTheImageIsWritten) {
     const QString image = path(QStringLiteral("fault.bmp"));
-    const Run run = runPlot({QStringLiteral("--gc-fit"), QStringLiteral("--fisher"),
-                             QStringLiteral("-o"), image, writeData(kIsotropicData)});
+    const PlotRun run = runPlot({QStringLiteral("--gc-fit"), QStringLiteral("--fisher"),
+                                 QStringLiteral("-o"), image, writeData(kIsotropicData)});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.startsWith("quorvex-plot: ")) << run.err.constData();
     EXPECT_TRUE(run.err.contains("Floating point division by zero") ||
@@ -176,7 +176,7 @@ TEST_F(QuorvexPlot, RefusesWhatItCannotDo) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Run run = runPlot(c.arguments);
+        const PlotRun run = runPlot(c.arguments);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.startsWith("quorvex-plot: ")) << run.err.constData();
         EXPECT_EQ(run.out, QByteArray());
@@ -185,7 +185,7 @@ TEST_F(QuorvexPlot, RefusesWhatItCannotDo) {
 }
 
 TEST_F(QuorvexPlot, HelpGoesToStandardOutput) {
-    const Run run = runPlot({QStringLiteral("--help")});
+    const PlotRun run = runPlot({QStringLiteral("--help")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("Usage: quorvex-plot")) << run.out.constData();
     EXPECT_TRUE(run.out.contains("--error-circles"));
@@ -205,9 +205,9 @@ TEST_F(QuorvexPlot, BmpAndPngHoldTheSameDrawing) {
     const QString png = path(QStringLiteral("plot.png"));
     const QString bmp = path(QStringLiteral("plot.BMP"));
     for (const QString& output : {png, bmp}) {
-        const Run run = runPlot({QStringLiteral("--gc-fit"), QStringLiteral("--fisher"),
-                                 QStringLiteral("--title"), QStringLiteral("T"),
-                                 QStringLiteral("-o"), output, data});
+        const PlotRun run = runPlot({QStringLiteral("--gc-fit"), QStringLiteral("--fisher"),
+                                     QStringLiteral("--title"), QStringLiteral("T"),
+                                     QStringLiteral("-o"), output, data});
         ASSERT_EQ(run.exitCode, 0) << run.err.constData();
     }
 
@@ -236,7 +236,7 @@ TEST_F(QuorvexPlot, BmpAndPngHoldTheSameDrawing) {
 // An output file that cannot be replaced keeps its old content.
 TEST_F(QuorvexPlot, FailedRunLeavesAnOldImageAlone) {
     const QString image = writeData("old", QStringLiteral("keep.png"));
-    const Run run = runPlot(
+    const PlotRun run = runPlot(
         {QStringLiteral("--plot-type=9"), QStringLiteral("-o"), image, writeData(kFisherData)});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(readAll(image), QByteArray("old"));

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "data_file.h"
 #include "file_dialog.h"
 #include "plot_geometry.h"
 
@@ -32,7 +33,9 @@ public:
     ~TQVMainForm() override;
 
     // Test seams: replace the modal dialogs, the error box and the printer.
-    // A dialog runner returns the accepted full path or nothing on cancel.
+    // A dialog runner returns the accepted full path or nothing on cancel; the
+    // window then remembers the path in the dialog. The error sink receives
+    // the text the box would show (full stop rule applied).
     using DialogRunner = std::function<std::optional<QString>(FileDialog& dialog)>;
     using ErrorSink = std::function<void(const QString& message)>;
     void SetDialogRunner(DialogRunner runner);
@@ -74,9 +77,13 @@ public:
     FileDialog SaveDialog1;
     FileDialog SaveDialog2;
 
-    // Zero-based selected item of a radio group.
+    // Zero-based selected item of a radio group. Selecting another item
+    // redraws, as the user's choice does.
     int ItemIndex(const QGroupBox* group) const;
     void SetItemIndex(QGroupBox* group, int index);
+
+    // The editor's whole text, lines separated by LF, every character as held.
+    QString EditorText() const;
 
     // The plot raster behind Image1 (553 x 529, lives for the whole run).
     QImage& Raster();
@@ -107,12 +114,15 @@ private:
     PrintDeviceOpener printDeviceOpener_;
 
 public:
-
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildControls();
+    void BuildMenu();
+    void WireEvents();
+    static QButtonGroup* GroupOf(const QGroupBox* group);
     void ShowError(const QString& message);
     std::optional<QString> RunDialog(FileDialog& dialog);
 
@@ -121,6 +131,8 @@ private:
     QImage raster_;
     std::unique_ptr<RasterCanvas> canvas_;
     bool rasterBlackAndWhite_ = false;
+    // Encoding of the last loaded file; a save writes the text back in it.
+    TextEncoding dataEncoding_ = TextEncoding::Utf8;
     bool started_ = false;
     int plotPassCount_ = 0;
 

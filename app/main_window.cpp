@@ -1,0 +1,454 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <string_view>
+
+#include "bmp_file.h"
+#include "error_box.h"
+#include "file_type.h"
+#include "floating_point_fault.h"
+#include "image_view.h"
+#include "line_view.h"
+#include "plot_pass.h"
+#include "raster_canvas.h"
+
+TQVMainForm* QVMainForm = nullptr;
+
+static void InitQuorvexResources() {
+    Q_INIT_RESOURCE(quorvex);
+}
+
+namespace {
+
+constexpr int kClientWidth = 941;
+constexpr int kClientHeight = 672;
+constexpr QSize kRasterSize{553, 529};
+
+// The client area below the menu. It has no layout: every control sits at a
+// fixed place, and a window made smaller simply cuts the view.
+class ClientArea : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override { return {kClientWidth, kClientHeight}; }
+    QSize minimumSizeHint() const override { return {0, 0}; }
+};
+
+// Labels size themselves to their caption; the given sizes are those of the
+// captions in the design font, and a metric twin may need a pixel or two more.
+QLabel* MakeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    const int width = std::max(geometry.width(), label->fontMetrics().horizontalAdvance(text));
+    label->setGeometry(geometry.x(), geometry.y(), width, geometry.height());
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox* MakeRadioGroup(QWidget* parent, const QString& title, const QStringList& items,
+                          int selected, const QRect& geometry) {
+    auto* box = new QGroupBox(title, parent);
+    box->setGeometry(geometry);
+    auto* buttons = new QButtonGroup(box);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(8, 2, 4, 2);
+    column->setSpacing(0);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* radio = new QRadioButton(items[i], box);
+        // Items share the height of the box evenly, one column as in a radio group.
+        radio->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+        buttons->addButton(radio, i);
+        column->addWidget(radio);
+    }
+    buttons->button(selected)->setChecked(true);
+    return box;
+}
+
+QStringList FileTypeItems() {
+    QStringList items;
+    for (const std::string_view caption : kFileTypeCaptions)
+        items.append(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    return items;
+}
+
+} // namespace
+
+TQVMainForm::TQVMainForm(QWidget* parent)
+    : QMainWindow(parent),
+      OpenDialog1(FileDialog::Mode::Open, QStringLiteral("Open Quorvex Data File"),
+                  QStringLiteral("Quorvex Data File (.plt)|*.plt|Text File (.txt)|*.txt|"
+                                 "All Files|*.*"),
+                  QString()),
+      SaveDialog1(FileDialog::Mode::Save, QStringLiteral("Save Data File"),
+                  QStringLiteral("Quorvex Date Files (.plt will be added)|*.plt|Text File|*.txt"),
+                  QStringLiteral(".plt")),
+      SaveDialog2(FileDialog::Mode::Save, QStringLiteral("Save Plot Image"),
+                  QStringLiteral("BMP bitmap (.bmp will be added)|*.bmp|"
+                                 "PNG image (.png will be added)|*.png"),
+                  QStringLiteral(".bmp")),
+      raster_(kRasterSize, QImage::Format_RGB32) {
+    InitQuorvexResources();
+    QVMainForm = this;
+    setObjectName(QStringLiteral("QVMainForm"));
+    setWindowTitle(QStringLiteral("Quorvex"));
+    setWindowIcon(QIcon(QStringLiteral(":/quorvex_icon.xpm")));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    // 8 points is 11 pixels at 96 pixels per inch; fontconfig maps Arial to
+    // its metric twin where Arial itself is missing.
+    QFont windowFont(QStringLiteral("Arial"));
+    windowFont.setStyleHint(QFont::SansSerif);
+    windowFont.setPointSize(8);
+    setFont(windowFont);
+
+    raster_.fill(Qt::white);
+    canvas_ = std::make_unique<RasterCanvas>(raster_);
+
+    BuildControls();
+    BuildMenu();
+    WireEvents();
+
+    resize(sizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desktop = screen->availableGeometry();
+        move(desktop.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+TQVMainForm::~TQVMainForm() {
+    if (QVMainForm == this)
+        QVMainForm = nullptr;
+}
+
+void TQVMainForm::BuildControls() {
+    auto* client = new ClientArea(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(client);
+
+    Label1 =
+        MakeLabel(client, QStringLiteral("Title for this plot (on printout)"), {8, 8, 138, 14});
+    TitleEdit = new QLineEdit(client);
+    TitleEdit->setGeometry(8, 24, 505, 22);
+    DataFileLabel = MakeLabel(client, QStringLiteral("Data file"), {8, 56, 39, 14});
+
+    DataFileMemo = new QPlainTextEdit(client);
+    DataFileMemo->setGeometry(8, 72, 345, 153);
+    QFont editorFont(QStringLiteral("Courier New"));
+    editorFont.setStyleHint(QFont::TypeWriter);
+    editorFont.setFixedPitch(true);
+    editorFont.setPointSize(8);
+    DataFileMemo->setFont(editorFont);
+    DataFileMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    DataFileMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    DataFileMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to the next control, so the tab order reaches past the editor.
+    DataFileMemo->setTabChangesFocus(true);
+
+    Button4 = MakeButton(client, QStringLiteral("Load Data File"), {8, 248, 201, 33});
+    Button3 = MakeButton(client, QStringLiteral("Save Data File"), {8, 288, 201, 33});
+    FileTypeRG = MakeRadioGroup(client, QStringLiteral("Data file type"), FileTypeItems(), 0,
+                                {8, 328, 201, 249});
+    OpenImageButt = MakeButton(client, QStringLiteral("Show / Refresh plot"), {8, 584, 201, 73});
+    PlotTypeRG = MakeRadioGroup(client, QStringLiteral("What are you plotting?"),
+                                {QStringLiteral("Directions"), QStringLiteral("VGPs, N polar view"),
+                                 QStringLiteral("VGPs, S polar view")},
+                                0, {216, 240, 145, 81});
+    PlotErrorRG =
+        MakeRadioGroup(client, QStringLiteral("Plot error circles on data?"),
+                       {QStringLiteral("Certainly!"), QStringLiteral("No, not right now."),
+                        QStringLiteral("L. hemi. plane.")},
+                       1, {216, 328, 145, 89});
+    AvRg = MakeRadioGroup(client, QStringLiteral("Show Fisher average?"),
+                          {QStringLiteral("Yes, please"), QStringLiteral("No thank you")}, 1,
+                          {216, 424, 145, 73});
+    GCFitRG = MakeRadioGroup(client, QStringLiteral("Show great-circle fit?"),
+                             {QStringLiteral("Of course!"), QStringLiteral("Maybe later")}, 1,
+                             {216, 504, 145, 73});
+    Button1 = MakeButton(client, QStringLiteral("Save Image"), {216, 584, 145, 33});
+    Button2 = MakeButton(client, QStringLiteral("Print Image"), {216, 624, 145, 33});
+
+    Image1 = new ImageView(raster_, client);
+    Image1->setGeometry(QRect(QPoint(376, 72), kRasterSize));
+
+    Label4 =
+        MakeLabel(client, QStringLiteral("Generic data file (plain text):"), {560, 24, 136, 14});
+    Label5 = MakeLabel(
+        client,
+        QStringLiteral("D/Lon [sp] I/lat [sp] error radius (optional) [sp] tagline (ignored)"),
+        {560, 40, 299, 14});
+    Label2 = MakeLabel(
+        client, QStringLiteral("Quorvex: equal-area nets of paleomagnetic and structural data"),
+        {416, 648, 452, 14});
+
+    OpenImageButt->setObjectName(QStringLiteral("OpenImageButt"));
+    DataFileLabel->setObjectName(QStringLiteral("DataFileLabel"));
+    FileTypeRG->setObjectName(QStringLiteral("FileTypeRG"));
+    AvRg->setObjectName(QStringLiteral("AvRg"));
+    DataFileMemo->setObjectName(QStringLiteral("DataFileMemo"));
+    TitleEdit->setObjectName(QStringLiteral("TitleEdit"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    PlotTypeRG->setObjectName(QStringLiteral("PlotTypeRG"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    PlotErrorRG->setObjectName(QStringLiteral("PlotErrorRG"));
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button4->setObjectName(QStringLiteral("Button4"));
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label5->setObjectName(QStringLiteral("Label5"));
+    GCFitRG->setObjectName(QStringLiteral("GCFitRG"));
+
+    // Tab order 0 to 11; a radio group takes the focus on its selected item.
+    const QList<QWidget*> tabOrder = {OpenImageButt, DataFileMemo, FileTypeRG,  AvRg,
+                                      TitleEdit,     PlotTypeRG,   PlotErrorRG, Button1,
+                                      Button2,       Button3,      Button4,     GCFitRG};
+    QList<QWidget*> chain;
+    for (QWidget* widget : tabOrder) {
+        if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+            for (QAbstractButton* radio : GroupOf(box)->buttons())
+                chain.append(radio);
+        } else {
+            chain.append(widget);
+        }
+    }
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
+    for (QWidget* widget : chain) {
+        if (qobject_cast<QRadioButton*>(widget))
+            widget->installEventFilter(this);
+    }
+}
+
+void TQVMainForm::BuildMenu() {
+    menuBar()->setNativeMenuBar(false);
+    File1 = menuBar()->addMenu(QStringLiteral("Main Menu"));
+    File1->setObjectName(QStringLiteral("File1"));
+    Open1 = File1->addAction(QStringLiteral("Open Data File"));
+    Save1 = File1->addAction(QStringLiteral("Save Data File"));
+    ShowRefreshPlot1 = File1->addAction(QStringLiteral("Show / Refresh Plot"));
+    SaveImageFile1 = File1->addAction(QStringLiteral("Save Image File"));
+    PrintImage1 = File1->addAction(QStringLiteral("Print Image"));
+    N1 = File1->addSeparator();
+    Exit1 = File1->addAction(QStringLiteral("Exit"));
+    const std::pair<QAction*, const char*> named[] = {{Open1, "Open1"},
+                                                      {Save1, "Save1"},
+                                                      {ShowRefreshPlot1, "ShowRefreshPlot1"},
+                                                      {SaveImageFile1, "SaveImageFile1"},
+                                                      {PrintImage1, "PrintImage1"},
+                                                      {N1, "N1"},
+                                                      {Exit1, "Exit1"}};
+    for (const auto& [action, name] : named) {
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts({});
+    }
+}
+
+void TQVMainForm::WireEvents() {
+    connect(OpenImageButt, &QPushButton::clicked, this, [this] { DoImage(OpenImageButt); });
+    connect(ShowRefreshPlot1, &QAction::triggered, this, [this] { DoImage(ShowRefreshPlot1); });
+    connect(DataFileMemo, &QPlainTextEdit::textChanged, this,
+            [this] { DataFileMemoChange(DataFileMemo); });
+    DataFileMemo->viewport()->installEventFilter(this);
+    connect(TitleEdit, &QLineEdit::textChanged, this, [this] { DoImage(TitleEdit); });
+    for (QGroupBox* box : {FileTypeRG, PlotTypeRG, PlotErrorRG, AvRg, GCFitRG}) {
+        // Only the newly checked item reports, so one change redraws once.
+        connect(GroupOf(box), &QButtonGroup::idToggled, this, [this, box](int, bool checked) {
+            if (checked)
+                DoImage(box);
+        });
+    }
+    connect(Button4, &QPushButton::clicked, this, [this] { Open1Click(Button4); });
+    connect(Open1, &QAction::triggered, this, [this] { Open1Click(Open1); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Save1Click(Button3); });
+    connect(Save1, &QAction::triggered, this, [this] { Save1Click(Save1); });
+    connect(Button2, &QPushButton::clicked, this, [this] { PrintButtClick(Button2); });
+    connect(PrintImage1, &QAction::triggered, this, [this] { PrintButtClick(PrintImage1); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Save2Click(Button1); });
+    connect(SaveImageFile1, &QAction::triggered, this, [this] { Save2Click(SaveImageFile1); });
+    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(Exit1); });
+}
+
+void TQVMainForm::SetDialogRunner(DialogRunner runner) {
+    dialogRunner_ = std::move(runner);
+}
+
+void TQVMainForm::SetErrorSink(ErrorSink sink) {
+    errorSink_ = std::move(sink);
+}
+
+QButtonGroup* TQVMainForm::GroupOf(const QGroupBox* group) {
+    return group->findChild<QButtonGroup*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+int TQVMainForm::ItemIndex(const QGroupBox* group) const {
+    return GroupOf(group)->checkedId();
+}
+
+void TQVMainForm::SetItemIndex(QGroupBox* group, int index) {
+    if (QAbstractButton* radio = GroupOf(group)->button(index))
+        radio->setChecked(true);
+}
+
+QImage& TQVMainForm::Raster() {
+    return raster_;
+}
+
+QString TQVMainForm::EditorText() const {
+    // The raw text keeps every character as loaded (the plain text would turn
+    // no-break spaces into spaces); blocks are joined by paragraph separators.
+    QString text = DataFileMemo->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+void TQVMainForm::QuorvexStart(QObject* sender) {
+    CurrentFileName = QStringLiteral(" ");
+    DataFileMemo->setFocus(Qt::OtherFocusReason);
+    DoImage(sender);
+}
+
+void TQVMainForm::DataFileMemoChange(QObject*) {
+    CurrentFileName = QStringLiteral(" ");
+}
+
+void TQVMainForm::Exit1Click(QObject*) {
+    close();
+}
+
+void TQVMainForm::DoImage(QObject*) {
+    const LineView lines(EditorText());
+    PlotInputs inputs;
+    inputs.Lines = &lines;
+    inputs.FileType = ItemIndex(FileTypeRG);
+    inputs.PlotType = ItemIndex(PlotTypeRG);
+    inputs.ErrorCircleMode = ItemIndex(PlotErrorRG);
+    inputs.AvIndex = ItemIndex(AvRg);
+    inputs.GCFitIndex = ItemIndex(GCFitRG);
+    inputs.Title = TitleEdit->text();
+    inputs.FileName = CurrentFileName;
+    inputs.Today = TodayShortDate();
+    inputs.DecimalSeparator = LocaleDecimalSeparator();
+    inputs.ClientWidth = centralWidget()->width();
+    inputs.ClientHeight = centralWidget()->height();
+    inputs.WindowFontWidthN270 = QFontMetrics(font()).horizontalAdvance(QStringLiteral("N270"));
+
+    QString fault;
+    try {
+        DrawPlot(*canvas_, inputs, Extent, nullptr);
+    } catch (const FloatingPointFault& error) {
+        fault = QString::fromUtf8(error.what());
+    }
+    // After an image export the raster stays black and white: whatever this
+    // pass drew is thresholded the same way, in the same image object.
+    if (rasterBlackAndWhite_)
+        raster_ = ToBlackAndWhite(raster_).convertToFormat(QImage::Format_RGB32);
+    Image1->update();
+    ++plotPassCount_;
+    if (!fault.isEmpty())
+        ShowError(fault);
+}
+
+void TQVMainForm::Open1Click(QObject*) {
+    if (const std::optional<QString> path = RunDialog(OpenDialog1)) {
+        QString error;
+        const std::optional<DataFileText> loaded = ReadDataFile(*path, error);
+        if (!loaded) {
+            ShowError(error);
+            return;
+        }
+        // Replacing the text reports a change, which sets the name to " ".
+        if (loaded->Text != EditorText())
+            DataFileMemo->setPlainText(loaded->Text);
+        dataEncoding_ = loaded->Encoding;
+    }
+    CurrentFileName = OpenDialog1.FileName();
+}
+
+void TQVMainForm::Save1Click(QObject*) {
+    const std::optional<QString> path = RunDialog(SaveDialog1);
+    if (!path)
+        return;
+    const QString error = WriteDataFile(*path, EditorText(), dataEncoding_);
+    if (!error.isEmpty()) {
+        ShowError(error);
+        return;
+    }
+    // Only a file that holds the data may be named in the header.
+    CurrentFileName = *path;
+}
+
+void TQVMainForm::ShowError(const QString& message) {
+    if (errorSink_)
+        errorSink_(ErrorBoxText(message));
+    else
+        ShowErrorBox(this, message);
+}
+
+std::optional<QString> TQVMainForm::RunDialog(FileDialog& dialog) {
+    std::optional<QString> path;
+    if (dialogRunner_) {
+        path = dialogRunner_(dialog);
+    } else {
+        const QString chosen = dialog.ExecuteModal(this);
+        if (!chosen.isEmpty())
+            path = chosen;
+    }
+    if (path && dialog.FileName() != *path)
+        dialog.Accept(*path, dialog.FilterIndex());
+    return path;
+}
+
+bool TQVMainForm::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate && !started_) {
+        started_ = true;
+        QuorvexStart(this);
+    }
+    return handled;
+}
+
+bool TQVMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DataFileMemo->viewport() && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        DoImage(DataFileMemo);
+    if (event->type() == QEvent::FocusIn) {
+        // Tabbing into a radio group lands on its selected item, as in any
+        // one-column radio group; Qt would pick the first item it meets.
+        const auto* focus = static_cast<QFocusEvent*>(event);
+        auto* radio = qobject_cast<QRadioButton*>(watched);
+        if (radio && !radio->isChecked() &&
+            (focus->reason() == Qt::TabFocusReason || focus->reason() == Qt::BacktabFocusReason)) {
+            if (QAbstractButton* selected = radio->group()->checkedButton())
+                selected->setFocus(focus->reason());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

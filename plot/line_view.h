@@ -5,7 +5,8 @@
 
 // The editor's text seen line by line: the count leaves out an empty last
 // line, a line is cut at 4,096 characters and a number past the end gives an
-// empty text; WholeText joins the lines with CR LF.
+// empty text; WholeText joins the lines with CR LF, an empty last line
+// included, so a text that ends with a line break keeps it.
 class LineView {
 public:
     static constexpr int kMaxLineLength = 4096;

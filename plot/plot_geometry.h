@@ -19,9 +19,9 @@ struct PlotExtent {
     int Bottom = 0;
 };
 
-// Needs min(width, height) >= 4 TextHeight + halfLine + 2 for Radius >= 1.
-PlotGeometry ComputePlotGeometry(int clientWidth, int clientHeight, int textHeight,
-                                 int textWidthN);
+// Radius = rounded((min(width, height) - (4 TextHeight + halfLine)) / 2.2), at
+// least 1 so that the mark sizes stay finite for any image.
+PlotGeometry ComputePlotGeometry(int clientWidth, int clientHeight, int textHeight, int textWidthN);
 
 // windowFontWidthN270: width of "N270" in the main window's font.
 PlotExtent ComputePlotExtent(const PlotGeometry& geometry, int windowFontWidthN270);

@@ -27,21 +27,27 @@ struct PlotInputs {
 };
 
 // The result lines as the pass computed them (each list empty when its block
-// did not run), for callers that report them as text.
+// did not run), for callers that report them as text. A block's lines are
+// stored as soon as its statistics are computed, so a fault in the
+// great-circle fit leaves the Fisher lines here although the image never
+// shows them.
 struct PlotReport {
     QStringList FisherLines;
     QStringList GreatCircleLines;
 };
 
-// Draws the whole plot on the canvas (its size is the image's) and writes the
-// extent before drawing anything. A FloatingPointFault from the statistics
-// propagates and leaves on the canvas what was drawn up to that point.
+// Draws the whole plot on the canvas (its size is the image's): clears it,
+// measures "N", writes the extent, then draws frame, data, statistics and
+// result lines. The clearing rectangle covers at least the whole image. A
+// FloatingPointFault from the statistics propagates and leaves on the canvas
+// what was drawn up to that point. report may be null.
 void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, PlotReport* report);
 
-// The small circle of radius rho about (dec, inc) as 360 black pixels.
-struct PlotGeometry;
-void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec,
-                 double inc, double rho, bool lowerHemisphereOnly);
+// The small circle of radius rho (degrees) about (dec, inc) as 360 black
+// pixels, j = 0..359; with lowerHemisphereOnly the points of negative
+// inclination are skipped.
+void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,
+                 double rho, bool lowerHemisphereOnly);
 
 // The locale's short date for today, and its decimal separator (falling back
 // to "M/d/yy" and '.').

@@ -6,15 +6,24 @@
 
 #include "canvas.h"
 
-// The real canvas: draws on a QImage (RGB32 or, after an export, 1-bit mono)
-// with QPainter, no antialiasing, a cosmetic one-pixel flat-cap pen, text on
-// an opaque brush background. The image must outlive the canvas.
+// The real canvas: draws on a QImage (RGB32 or, after an export, 1-bit mono).
+// Lines, rectangles, ellipses and single pixels are written to the raster
+// directly, without antialiasing: a one-pixel line leaves its end pixel
+// unset, an ellipse's outermost pixels are the first and last column and row
+// of its rectangle. Text is drawn by QPainter without antialiasing in black on
+// a cell filled with the brush colour. Everything outside the image is
+// clipped. The image must outlive the canvas.
 class RasterCanvas final : public Canvas {
 public:
-    explicit RasterCanvas(QImage& image);
+    // fixedPitch: start with the font a previous canvas on the same image had
+    // after RequestFixedPitch (the request lasts for the whole run).
+    explicit RasterCanvas(QImage& image, bool fixedPitch = false);
 
     // DejaVu Sans at 11 pixels; the fixed-pitch request switches to DejaVu Sans Mono.
     static QFont DefaultFont();
+    static QFont FixedPitchFont();
+
+    bool FixedPitchRequested() const { return fixedPitch_; }
 
     int Width() const override;
     int Height() const override;
@@ -31,9 +40,15 @@ public:
     int TextWidth(const QString& text) const override;
 
 private:
+    void PutPixel(int x, int y, QRgb color);
+    // Fills columns x0..x1-1 of rows y0..y1-1, clipped to the image.
+    void FillRect(int x0, int y0, int x1, int y1, QRgb color);
+    void PutPenDot(int x, int y);
+
     QImage& image_;
     QFont font_;
-    QColor brush_{Qt::white};
+    bool fixedPitch_ = false;
+    QRgb brush_ = 0xFFFFFFFFu;
     int penWidth_ = 1;
     QPoint penPos_;
 };

@@ -1,0 +1,45 @@
+#include "equal_area.h"
+
+#include <cmath>
+
+#include "angles.h"
+
+namespace {
+
+// The x87 sine and cosine leave an argument of magnitude 2^63 or more
+// unreduced and the plot reads their result as 0; keep that answer.
+constexpr double kTrigLimit = 9223372036854775808.0;
+
+double PlotSin(double radians) {
+    return std::fabs(radians) < kTrigLimit ? std::sin(radians) : 0.0;
+}
+
+double PlotCos(double radians) {
+    return std::fabs(radians) < kTrigLimit ? std::cos(radians) : 0.0;
+}
+
+constexpr double kHalfPi = 1.5707963267948966;
+
+} // namespace
+
+NetPoint ProjectEqualArea(double dec, double inc, PlotType plotType) {
+    // An inclination past straight down continues over to the opposite azimuth.
+    if (inc > 180.0) {
+        inc = 180.0 - inc;
+        dec = dec + 180.0;
+        if (dec > 360.0) {
+            dec = dec - 360.0;
+        }
+    }
+    // Lambert azimuthal equal-area: r = sqrt(2) sin(colatitude / 2), written
+    // with the decimal factor 1.41421356237 so the horizon stays just inside
+    // the primitive circle.
+    const double r = 1.41421356237 * PlotCos((std::fabs(inc) * kDegToRad + kHalfPi) / 2.0);
+    NetPoint p;
+    p.y = r * PlotCos(dec * kDegToRad);
+    p.x = r * PlotSin(dec * kDegToRad);
+    if (plotType == 1) {
+        p.x = -p.x;
+    }
+    return p;
+}

@@ -1,0 +1,202 @@
+#include "plot_pass.h"
+
+#include <QByteArray>
+#include <QColor>
+
+#include <algorithm>
+#include <string_view>
+
+#include "canvas.h"
+#include "direction.h"
+#include "equal_area.h"
+#include "file_type.h"
+#include "fisher.h"
+#include "frame.h"
+#include "great_circle.h"
+#include "line_view.h"
+#include "marks.h"
+#include "number_format.h"
+
+namespace {
+
+enum class Mark { Square, Diamond, X, Plus };
+
+void DrawMark(Canvas& canvas, const PlotGeometry& geometry, Mark mark, const NetPoint& p) {
+    const double s = geometry.MarkSize;
+    switch (mark) {
+    case Mark::Square:
+        DrawSquareMark(canvas, geometry, p.x, p.y, s);
+        break;
+    case Mark::Diamond:
+        DrawDiamondMark(canvas, geometry, p.x, p.y, s);
+        break;
+    case Mark::X:
+        DrawXMark(canvas, geometry, p.x, p.y, s);
+        break;
+    case Mark::Plus:
+        DrawPlusMark(canvas, geometry, p.x, p.y, s);
+        break;
+    }
+}
+
+// Mark of a datum: the open square stands for the upper hemisphere in local
+// coordinates and for the hemisphere looked down on in the polar views.
+Mark DatumMark(int plotType, double inc) {
+    const bool lower = inc >= 0.0 && inc <= 180.0;
+    if (plotType == 1) {
+        return lower ? Mark::Square : Mark::X;
+    }
+    return lower ? Mark::X : Mark::Square;
+}
+
+// Mark of the Fisher mean and of the great-circle pole.
+Mark MeanMark(int plotType, double inc) {
+    const bool lower = inc >= 0.0;
+    if (plotType == 1) {
+        return lower ? Mark::Diamond : Mark::Plus;
+    }
+    return lower ? Mark::Plus : Mark::Diamond;
+}
+
+// Radius of a datum's own circle by file type and error-circle mode; false
+// when the datum gets none.
+bool DatumCircleRadius(int fileType, int errorCircleMode, const Direction& datum, double& radius) {
+    const bool generic = fileType == 0;
+    const bool carriesRadius = fileType == 1 || (fileType >= 4 && fileType <= 8);
+    if (!generic && !carriesRadius) {
+        return false;
+    }
+    if (errorCircleMode == 2) {
+        radius = 90.0;
+        return true;
+    }
+    if (errorCircleMode != 0) {
+        return false;
+    }
+    radius = generic ? 0.0 : datum.ErrorRadius;
+    // A negative radius r is the circle of radius -r about the opposite
+    // direction, which is the circle of radius r + 180 about this one.
+    if (radius < 0.0) {
+        radius += 180.0;
+    }
+    return true;
+}
+
+// The data text is single-byte text, one character per column; a separator
+// outside Latin-1 cannot occur in it, so numbers are then read with a point.
+char LatinSeparator(QChar separator) {
+    return separator.unicode() <= 0xFF ? static_cast<char>(separator.unicode()) : '.';
+}
+
+QStringList FisherLines(const FisherResult& f, int plotType, QChar separator) {
+    const QString label =
+        plotType == 0 ? QStringLiteral("Mean Dec, Inc:") : QStringLiteral("Mean Lon, Lat:");
+    return {
+        label + u' ' + FormatNumber(f.MeanDec, 5, 1, separator) + QStringLiteral(", ") +
+            FormatNumber(f.MeanInc, 5, 1, separator),
+        QStringLiteral("R=") + FormatNumber(f.R, 6, 4, separator) + QStringLiteral("  k=") +
+            FormatNumber(f.K, 7, 1, separator),
+        QStringLiteral("a95=") + FormatNumber(f.A95, 5, 1, separator),
+    };
+}
+
+QStringList GreatCircleLines(const GreatCircleResult& g, QChar separator) {
+    return {
+        QStringLiteral("Pole Dec, Inc: ") + FormatNumber(g.PoleDec, 5, 1, separator) +
+            QStringLiteral(", ") + FormatNumber(g.PoleInc, 5, 1, separator),
+        QStringLiteral("Eigenvalue: ") + FormatNumber(g.Eigenvalue, 6, 4, separator),
+        // The line has never carried a statistic: its number is the constant 0.
+        QStringLiteral("Available: ") + FormatNumber(0.0, 5, 1, separator),
+    };
+}
+
+void DrawResultLines(Canvas& canvas, const PlotGeometry& geometry, const QStringList& lines) {
+    const int x = geometry.CentreX - geometry.Radius;
+    int y = geometry.CentreY - geometry.Radius - geometry.TextHeight;
+    for (const QString& line : lines) {
+        canvas.TextOut(x, y, line);
+        y += geometry.TextHeight;
+    }
+}
+
+} // namespace
+
+void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, PlotReport* report) {
+    if (report != nullptr) {
+        report->FisherLines.clear();
+        report->GreatCircleLines.clear();
+    }
+    const int plotType = inputs.PlotType;
+
+    canvas.SetBrushColor(QColor(255, 255, 255));
+    // The clearing rectangle reaches at least one pixel past the image on the
+    // right and at the bottom: its outline then shows only as the black top
+    // row and left column, and a small window never leaves old pixels behind.
+    canvas.Rectangle(0, 0, std::max(inputs.ClientWidth, canvas.Width() + 1),
+                     std::max(inputs.ClientHeight, canvas.Height() + 1));
+
+    const QString n = QStringLiteral("N");
+    const PlotGeometry geometry = ComputePlotGeometry(canvas.Width(), canvas.Height(),
+                                                      canvas.TextHeight(n), canvas.TextWidth(n));
+    extent = ComputePlotExtent(geometry, inputs.WindowFontWidthN270);
+
+    canvas.RequestFixedPitch();
+    canvas.SetPenWidth(1);
+
+    DrawFrame(canvas, geometry, plotType, inputs.Title, inputs.FileName, inputs.Today);
+    DrawCentreCross(canvas, geometry);
+    DrawTicks(canvas, geometry);
+
+    DirectionSums sums;
+    sums.Reset();
+    const char separator = LatinSeparator(inputs.DecimalSeparator);
+    const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
+    for (int k = FirstDataLine(inputs.FileType); k <= lineCount; ++k) {
+        const QByteArray bytes = inputs.Lines->Line(k).toLatin1();
+        const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (IsBlankLine(text)) {
+            continue;
+        }
+        const Direction datum = ReadDataLine(inputs.FileType, text, separator);
+        if (!datum.Success) {
+            continue;
+        }
+        sums.Accumulate(datum.Dec, datum.Inc);
+        const NetPoint p = ProjectEqualArea(datum.Dec, datum.Inc, plotType);
+        DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
+        double radius = 0.0;
+        if (DatumCircleRadius(inputs.FileType, inputs.ErrorCircleMode, datum, radius)) {
+            TraceCircle(canvas, geometry, plotType, datum.Dec, datum.Inc, radius,
+                        inputs.ErrorCircleMode == 2);
+        }
+    }
+
+    QStringList fisherLines;
+    if (inputs.AvIndex == 0 && sums.N >= 2) {
+        const FisherResult fisher = FisherBlock(sums);
+        fisherLines = FisherLines(fisher, plotType, inputs.DecimalSeparator);
+        if (report != nullptr) {
+            report->FisherLines = fisherLines;
+        }
+        DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
+                 ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
+        TraceCircle(canvas, geometry, plotType, fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
+    }
+
+    QStringList greatCircleLines;
+    if (inputs.GCFitIndex == 0 && sums.N >= 2) {
+        const GreatCircleResult fit = GreatCircleFit(sums);
+        greatCircleLines = GreatCircleLines(fit, inputs.DecimalSeparator);
+        if (report != nullptr) {
+            report->GreatCircleLines = greatCircleLines;
+        }
+        DrawMark(canvas, geometry, MeanMark(plotType, fit.PoleInc),
+                 ProjectEqualArea(fit.PoleDec, fit.PoleInc, plotType));
+        TraceCircle(canvas, geometry, plotType, fit.PoleDec, fit.PoleInc, 90.0, true);
+    }
+
+    // Both blocks share the three lines; the great-circle texts, drawn second
+    // on their opaque background, cover the Fisher texts as far as they reach.
+    DrawResultLines(canvas, geometry, fisherLines);
+    DrawResultLines(canvas, geometry, greatCircleLines);
+}

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "line_view.h"
+
+namespace {
+
+struct SplitRow {
+    const char* text;
+    QStringList lines; // what Line(1..count) give
+    const char* whole;
+};
+
+TEST(LineViewTest, SplitsOnEveryKindOfBreak) {
+    const SplitRow rows[] = {
+        {"", {}, ""},
+        {"a", {"a"}, "a"},
+        {"a\n", {"a"}, "a\r\n"},
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}, "a\r\nb\r\nc\r\nd"},
+        {"\n\n", {"", ""}, "\r\n\r\n"},
+        {"\r\r\n", {"", ""}, "\r\n\r\n"},      // CR alone, then CR LF
+        {"\n\rx", {"", "", "x"}, "\r\n\r\nx"}, // LF CR is two breaks
+        {"  10 20\r\n\r\n", {"  10 20", ""}, "  10 20\r\n\r\n"},
+    };
+    for (const SplitRow& r : rows) {
+        SCOPED_TRACE(r.text);
+        const LineView view(QString::fromLatin1(r.text));
+        ASSERT_EQ(view.LineCount(), r.lines.size());
+        for (int k = 1; k <= view.LineCount(); ++k) {
+            EXPECT_EQ(view.Line(k), r.lines.at(k - 1));
+        }
+        EXPECT_EQ(view.WholeText(), QString::fromLatin1(r.whole));
+    }
+}
+
+TEST(LineViewTest, NumbersOutsideTheTextGiveEmptyLines) {
+    const LineView view(QStringLiteral("one\ntwo\n"));
+    EXPECT_EQ(view.LineCount(), 2);
+    EXPECT_EQ(view.Line(0), QString());
+    EXPECT_EQ(view.Line(-1), QString());
+    EXPECT_EQ(view.Line(3), QString());
+    EXPECT_EQ(view.Line(2), QStringLiteral("two"));
+}
+
+TEST(LineViewTest, LongLinesAreCutAt4096Characters) {
+    const QString longLine(5000, u'7');
+    const LineView view(QStringLiteral("x\n") + longLine + QStringLiteral("\ny"));
+    EXPECT_EQ(view.Line(2), QString(4096, u'7'));
+    EXPECT_EQ(view.Line(3), QStringLiteral("y"));
+    // The whole text keeps the line uncut.
+    EXPECT_TRUE(view.WholeText().contains(longLine));
+}
+
+} // namespace

@@ -1,0 +1,432 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "circle_trace.h"
+#include "equal_area.h"
+#include "fixed_column.h"
+#include "floating_point_fault.h"
+#include "line_view.h"
+#include "marks.h"
+#include "net_reading.h"
+#include "plot_pass.h"
+#include "recording_canvas.h"
+
+namespace {
+
+using Kind = RecordingCanvas::Kind;
+using Line = RecordingCanvas::Line;
+using Text = RecordingCanvas::Text;
+
+constexpr std::size_t kFrameLines = 6; // centre cross and ticks
+constexpr std::size_t kFrameTexts = 5;
+
+const PlotGeometry kNet = ComputePlotGeometry(553, 529, 13, 8);
+
+struct Options {
+    int fileType = 0;
+    int plotType = 0;
+    int errorCircleMode = 1;
+    bool fisher = false;
+    bool greatCircle = false;
+    QChar separator = u'.';
+};
+
+struct Pass {
+    RecordingCanvas canvas;
+    PlotExtent extent;
+    PlotReport report;
+};
+
+PlotInputs InputsFor(const LineView& lines, const Options& o) {
+    PlotInputs in;
+    in.Lines = &lines;
+    in.FileType = o.fileType;
+    in.PlotType = o.plotType;
+    in.ErrorCircleMode = o.errorCircleMode;
+    in.AvIndex = o.fisher ? 0 : 1;
+    in.GCFitIndex = o.greatCircle ? 0 : 1;
+    in.Title = QStringLiteral("T");
+    in.FileName = QStringLiteral(" ");
+    in.Today = QStringLiteral("1/2/26");
+    in.DecimalSeparator = o.separator;
+    in.ClientWidth = 941;
+    in.ClientHeight = 672;
+    in.WindowFontWidthN270 = 27;
+    return in;
+}
+
+Pass RunPass(const QString& text, const Options& o = {}) {
+    Pass pass;
+    const LineView lines(text);
+    DrawPlot(pass.canvas, InputsFor(lines, o), pass.extent, &pass.report);
+    return pass;
+}
+
+std::vector<Line> LinesFrom(const RecordingCanvas& canvas, std::size_t first) {
+    const std::vector<Line> all = canvas.Lines();
+    return {all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end()};
+}
+
+std::vector<Line> LastLines(const RecordingCanvas& canvas, std::size_t count) {
+    const std::vector<Line> all = canvas.Lines();
+    return LinesFrom(canvas, all.size() - std::min(count, all.size()));
+}
+
+using MarkFunction = std::function<void(Canvas&, const PlotGeometry&, double, double, double)>;
+
+std::vector<Line> MarkLines(const MarkFunction& mark, double dec, double inc, int plotType) {
+    RecordingCanvas expected;
+    const NetPoint p = ProjectEqualArea(dec, inc, plotType);
+    mark(expected, kNet, p.x, p.y, kNet.MarkSize);
+    return expected.Lines();
+}
+
+std::vector<QPoint> CircleOf(double dec, double inc, double rho, bool lowerOnly, int plotType = 0) {
+    CirclePixelList list{};
+    const int n = CirclePixelsDirect(kNet, plotType, dec, inc, rho, lowerOnly, list);
+    return {list.begin(), list.begin() + n};
+}
+
+std::vector<QString> TextsFrom(const RecordingCanvas& canvas, std::size_t first) {
+    std::vector<QString> out;
+    const std::vector<Text> texts = canvas.Texts();
+    for (std::size_t i = first; i < texts.size(); ++i) {
+        out.push_back(texts[i].text);
+    }
+    return out;
+}
+
+TEST(PlotPassTest, PreparesTheCanvasInOrder) {
+    const Pass pass = RunPass(QString());
+    const std::vector<RecordingCanvas::Op>& ops = pass.canvas.ops;
+    ASSERT_GE(ops.size(), 4u);
+    EXPECT_EQ(ops[0].kind, Kind::Brush);
+    EXPECT_EQ(ops[0].color, QColor(255, 255, 255));
+    EXPECT_EQ(ops[1].kind, Kind::Rectangle);
+    // "N" is measured before the fixed-pitch request, which comes before any text.
+    EXPECT_GE(pass.canvas.MeasureCount(), 2);
+    EXPECT_EQ(pass.canvas.MeasuresBeforeFixedPitch(), pass.canvas.MeasureCount());
+    const int fixedPitch = pass.canvas.IndexOf(Kind::FixedPitch);
+    const int penWidth = pass.canvas.IndexOf(Kind::PenWidth);
+    ASSERT_GE(fixedPitch, 2);
+    EXPECT_EQ(penWidth, fixedPitch + 1);
+    EXPECT_EQ(ops[static_cast<std::size_t>(penWidth)].a, 1);
+    EXPECT_LT(penWidth, pass.canvas.IndexOf(Kind::Text));
+    EXPECT_EQ(pass.extent.Left, 21);
+    EXPECT_EQ(pass.extent.Right, 477);
+    EXPECT_EQ(pass.extent.Bottom, 489);
+}
+
+TEST(PlotPassTest, ClearingRectangleAlwaysCoversTheImage) {
+    struct Row {
+        int clientWidth, clientHeight, right, bottom;
+    };
+    const Row rows[] = {
+        {941, 672, 941, 672}, // the window's normal size
+        {300, 200, 554, 530}, // a small window: still the whole image
+        {553, 529, 554, 530}, // outline just outside the image
+        {600, 500, 600, 530},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.clientWidth);
+        const LineView lines(QString{});
+        PlotInputs in = InputsFor(lines, {});
+        in.ClientWidth = r.clientWidth;
+        in.ClientHeight = r.clientHeight;
+        RecordingCanvas canvas;
+        PlotExtent extent;
+        DrawPlot(canvas, in, extent, nullptr);
+        const RecordingCanvas::Op& clear = canvas.ops[1];
+        EXPECT_EQ(clear.kind, Kind::Rectangle);
+        EXPECT_EQ((std::vector<int>{clear.a, clear.b, clear.c, clear.d}),
+                  (std::vector<int>{0, 0, r.right, r.bottom}));
+    }
+}
+
+TEST(PlotPassTest, EmptyOrBlankEditorDrawsTheFrameOnly) {
+    Options o;
+    o.fisher = true;
+    o.greatCircle = true;
+    o.errorCircleMode = 0;
+    for (const char* text : {"", "   \n\n  \r\n"}) {
+        SCOPED_TRACE(text);
+        const Pass pass = RunPass(QString::fromLatin1(text), o);
+        EXPECT_EQ(pass.canvas.Texts().size(), kFrameTexts);
+        EXPECT_EQ(pass.canvas.Lines().size(), kFrameLines);
+        EXPECT_TRUE(pass.canvas.Pixels().empty());
+        EXPECT_TRUE(pass.report.FisherLines.isEmpty());
+        EXPECT_TRUE(pass.report.GreatCircleLines.isEmpty());
+    }
+}
+
+TEST(PlotPassTest, DatumMarkByHemisphereAndPlotType) {
+    struct Row {
+        int plotType;
+        double inc;
+        MarkFunction mark;
+    };
+    const Row rows[] = {
+        {0, 20, DrawXMark}, {0, -20, DrawSquareMark}, {0, 200, DrawSquareMark}, {0, 180, DrawXMark},
+        {0, 0, DrawXMark},  {1, 20, DrawSquareMark},  {1, -20, DrawXMark},      {1, 200, DrawXMark},
+        {2, 20, DrawXMark}, {2, -20, DrawSquareMark},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.plotType << " " << r.inc);
+        Options o;
+        o.plotType = r.plotType;
+        const Pass pass = RunPass(QStringLiteral("10 %1").arg(r.inc), o);
+        EXPECT_EQ(LinesFrom(pass.canvas, kFrameLines), MarkLines(r.mark, 10, r.inc, r.plotType));
+    }
+    // The north polar view mirrors: declination 10 lies left of the centre.
+    Options polar;
+    polar.plotType = 1;
+    const Pass pass = RunPass(QStringLiteral("10 20"), polar);
+    for (const Line& l : LinesFrom(pass.canvas, kFrameLines)) {
+        EXPECT_LT(l.from.x(), kNet.CentreX);
+    }
+    // Inclination 200 sits where inclination -20 at the opposite azimuth does.
+    EXPECT_EQ(MarkLines(DrawSquareMark, 10, 200, 0), MarkLines(DrawSquareMark, 190, -20, 0));
+}
+
+TEST(PlotPassTest, MeanAndPoleMarkBySignAndPlotType) {
+    const QString down = QStringLiteral("0 45\n10 50\n350 40\n");
+    const QString up = QStringLiteral("0 -45\n10 -50\n350 -40\n");
+    struct Row {
+        int plotType;
+        bool upper;
+        MarkFunction mark;
+    };
+    const Row rows[] = {
+        {0, false, DrawPlusMark},   {1, false, DrawDiamondMark}, {2, false, DrawPlusMark},
+        {0, true, DrawDiamondMark}, {1, true, DrawPlusMark},     {2, true, DrawDiamondMark},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.plotType << " " << r.upper);
+        Options o;
+        o.plotType = r.plotType;
+        o.fisher = true;
+        const Pass pass = RunPass(r.upper ? up : down, o);
+        const double meanInc = r.upper ? -45.2898 : 45.2898;
+        const std::vector<Line> expected = MarkLines(r.mark, 359.4145, meanInc, r.plotType);
+        EXPECT_EQ(LastLines(pass.canvas, expected.size()), expected);
+    }
+    // The pole always has a non-negative inclination: plus, or diamond in view 1.
+    const QString planeData = QStringLiteral("10 20\n60 35\n110 30\n160 10\n200 -15\n");
+    for (int plotType : {0, 1, 2}) {
+        Options o;
+        o.plotType = plotType;
+        o.greatCircle = true;
+        const Pass pass = RunPass(planeData, o);
+        const MarkFunction pole = plotType == 1 ? MarkFunction(DrawDiamondMark) : DrawPlusMark;
+        const std::vector<Line> expected = MarkLines(pole, 260.0737, 54.2906, plotType);
+        EXPECT_EQ(LastLines(pass.canvas, expected.size()), expected);
+    }
+}
+
+// A line each file type reads as dec 30, inc 40 with error radius 10 where
+// the type carries one, preceded by the header lines of types 4 to 6.
+QString DataFor(int fileType) {
+    if (fileType <= 1 || fileType >= 9) {
+        return QStringLiteral("30 40 10\n");
+    }
+    const ColumnLayout layout = ColumnLayoutOf(fileType);
+    QString line(70, u' ');
+    line.replace(layout.DecColumn - 1, 5, QStringLiteral(" 30.0"));
+    line.replace(layout.IncColumn - 1, 5, QStringLiteral(" 40.0"));
+    if (layout.ErrorColumn > 0) {
+        line.replace(layout.ErrorColumn - 1, 5, QStringLiteral(" 10.0"));
+    }
+    const QString header = fileType >= 4 && fileType <= 6 ? QStringLiteral("h1\nh2\n") : QString();
+    return header + line + u'\n';
+}
+
+TEST(PlotPassTest, DatumCirclesByFileTypeAndMode) {
+    const QPoint datumPixel(UnitToPixelX(kNet, ProjectEqualArea(30, 40, 0).x),
+                            UnitToPixelY(kNet, ProjectEqualArea(30, 40, 0).y));
+    for (int fileType = 0; fileType <= 10; ++fileType) {
+        for (int mode = 0; mode <= 2; ++mode) {
+            SCOPED_TRACE(testing::Message() << "type " << fileType << " mode " << mode);
+            Options o;
+            o.fileType = fileType;
+            o.errorCircleMode = mode;
+            const Pass pass = RunPass(DataFor(fileType), o);
+            // The datum itself is always read and marked.
+            ASSERT_GT(pass.canvas.Lines().size(), kFrameLines);
+            const bool planes = fileType == 9 || fileType == 10;
+            const bool circles = !planes && fileType != 2 && fileType != 3;
+            std::vector<QPoint> expected;
+            if (circles && mode == 0) {
+                expected = fileType == 0 ? std::vector<QPoint>(360, datumPixel)
+                                         : CircleOf(30, 40, 10, false);
+            } else if (circles && mode == 2) {
+                expected = CircleOf(30, 40, 90, true);
+            }
+            EXPECT_EQ(pass.canvas.Pixels(), expected);
+        }
+    }
+}
+
+TEST(PlotPassTest, NegativeErrorRadiusCirclesTheOppositeDirection) {
+    Options o;
+    o.fileType = 1;
+    o.errorCircleMode = 0;
+    const Pass plus = RunPass(QStringLiteral("0 45 10"), o);
+    const Pass minus = RunPass(QStringLiteral("0 45 -10"), o);
+    EXPECT_EQ(minus.canvas.Pixels(), CircleOf(0, 45, 170, false));
+    ASSERT_EQ(plus.canvas.Pixels().size(), 360u);
+    ASSERT_EQ(minus.canvas.Pixels().size(), 360u);
+    // Read back from the net: 10 degrees from (0, 45), and 10 degrees from
+    // (180, -45), which shows where (180, 45) would.
+    for (const QPoint& p : plus.canvas.Pixels()) {
+        EXPECT_NEAR(AngleBetween(DirectionOfPixel(kNet, p), {0, 45}), 10.0, 0.6);
+    }
+    for (const QPoint& p : minus.canvas.Pixels()) {
+        EXPECT_NEAR(AngleBetween(DirectionOfPixel(kNet, p), {180, 45}), 10.0, 0.6);
+    }
+}
+
+TEST(PlotPassTest, PlaneModeDrawsOnlyTheLowerHalf) {
+    Options o;
+    o.errorCircleMode = 2;
+    const Pass pass = RunPass(QStringLiteral("120 30"), o);
+    const std::vector<QPoint> pixels = pass.canvas.Pixels();
+    EXPECT_EQ(pixels, CircleOf(120, 30, 90, true));
+    EXPECT_LT(pixels.size(), 200u);
+    EXPECT_GT(pixels.size(), 160u);
+}
+
+TEST(PlotPassTest, FisherExampleTexts) {
+    Options o;
+    o.fisher = true;
+    const Pass pass = RunPass(QStringLiteral("0 45\n10 50\n350 40\n"), o);
+    const std::vector<Text> texts = pass.canvas.Texts();
+    ASSERT_EQ(texts.size(), kFrameTexts + 3);
+    EXPECT_EQ(texts[5], (Text{21, 47, QStringLiteral("Mean Dec, Inc: 359.4, 45.3")}));
+    EXPECT_EQ(texts[6], (Text{21, 60, QStringLiteral("R=2.9774  k=88.4")}));
+    EXPECT_EQ(texts[7], (Text{21, 73, QStringLiteral("a95=13.2")}));
+    EXPECT_EQ(pass.report.FisherLines,
+              QStringList({QStringLiteral("Mean Dec, Inc: 359.4, 45.3"),
+                           QStringLiteral("R=2.9774  k=88.4"), QStringLiteral("a95=13.2")}));
+    EXPECT_TRUE(pass.report.GreatCircleLines.isEmpty());
+    // The a95 circle: 360 dots about the mean.
+    EXPECT_EQ(pass.canvas.Pixels().size(), 360u);
+}
+
+TEST(PlotPassTest, FisherLabelAndSeparatorFollowTheInputs) {
+    Options o;
+    o.fisher = true;
+    o.plotType = 2;
+    o.separator = u',';
+    const Pass pass = RunPass(QStringLiteral("0 45\n10 50\n350 40\n"), o);
+    EXPECT_EQ(
+        TextsFrom(pass.canvas, kFrameTexts),
+        (std::vector<QString>{QStringLiteral("Mean Lon, Lat: 359,4, 45,3"),
+                              QStringLiteral("R=2,9774  k=88,4"), QStringLiteral("a95=13,2")}));
+}
+
+TEST(PlotPassTest, GreatCircleExampleTexts) {
+    Options o;
+    o.greatCircle = true;
+    const Pass pass = RunPass(QStringLiteral("10 20\n60 35\n110 30\n160 10\n200 -15"), o);
+    const std::vector<Text> texts = pass.canvas.Texts();
+    ASSERT_EQ(texts.size(), kFrameTexts + 3);
+    EXPECT_EQ(texts[5], (Text{21, 47, QStringLiteral("Pole Dec, Inc: 260.1, 54.3")}));
+    EXPECT_EQ(texts[6], (Text{21, 60, QStringLiteral("Eigenvalue: 0.0162")}));
+    EXPECT_EQ(texts[7], (Text{21, 73, QStringLiteral("Available: 0.0")}));
+    EXPECT_EQ(pass.report.GreatCircleLines.size(), 3);
+    // The lower half of the great circle about the pole.
+    EXPECT_EQ(pass.canvas.Pixels(), CircleOf(260.0737, 54.2906, 90, true));
+}
+
+TEST(PlotPassTest, BothBlocksWriteFisherFirstThenGreatCircleOnTheSameLines) {
+    Options o;
+    o.fisher = true;
+    o.greatCircle = true;
+    const Pass pass = RunPass(QStringLiteral("10 20\n60 35\n110 30\n160 10\n200 -15"), o);
+    const std::vector<Text> texts = pass.canvas.Texts();
+    ASSERT_EQ(texts.size(), kFrameTexts + 6);
+    EXPECT_EQ(texts[5].text, QStringLiteral("Mean Dec, Inc: 115.1, 35.4"));
+    EXPECT_EQ(texts[8].text, QStringLiteral("Pole Dec, Inc: 260.1, 54.3"));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(texts[5 + i].y, texts[8 + i].y);
+    }
+    EXPECT_EQ(pass.report.FisherLines.size(), 3);
+    EXPECT_EQ(pass.report.GreatCircleLines.size(), 3);
+}
+
+TEST(PlotPassTest, NeedsTwoValidData) {
+    Options o;
+    o.fisher = true;
+    o.greatCircle = true;
+    // One datum among blank and unreadable lines (a tab is not blank).
+    const Pass pass = RunPass(QStringLiteral("\n   \nabc\n\t\n10 20\n1,5 3\n"), o);
+    EXPECT_EQ(LinesFrom(pass.canvas, kFrameLines), MarkLines(DrawXMark, 10, 20, 0));
+    EXPECT_EQ(pass.canvas.Texts().size(), kFrameTexts);
+    EXPECT_TRUE(pass.canvas.Pixels().empty());
+    EXPECT_TRUE(pass.report.FisherLines.isEmpty());
+}
+
+TEST(PlotPassTest, HeaderLinesOfTypes4To6AreNeverRead) {
+    Options o;
+    o.fileType = 4;
+    const QString data = DataFor(4);
+    const QString dataLine = data.split(u'\n').at(2);
+    // Two valid lines alone give nothing; the third line is read.
+    EXPECT_EQ(RunPass(dataLine + u'\n' + dataLine, o).canvas.Lines().size(), kFrameLines);
+    EXPECT_EQ(RunPass(dataLine + u'\n' + dataLine + u'\n' + dataLine, o).canvas.Lines().size(),
+              kFrameLines + 2);
+}
+
+TEST(PlotPassTest, DecimalSeparatorReadsTheData) {
+    Options comma;
+    comma.separator = u',';
+    EXPECT_EQ(LinesFrom(RunPass(QStringLiteral("10,5 20,5"), comma).canvas, kFrameLines),
+              MarkLines(DrawXMark, 10.5, 20.5, 0));
+    // A separator outside Latin-1 cannot occur in single-byte text: a point is used.
+    Options arabic;
+    arabic.separator = QChar(0x066B);
+    EXPECT_EQ(LinesFrom(RunPass(QStringLiteral("10.5 20.5"), arabic).canvas, kFrameLines),
+              MarkLines(DrawXMark, 10.5, 20.5, 0));
+    // Characters beyond Latin-1 never read as digits.
+    EXPECT_EQ(RunPass(QStringLiteral("1\u0661 20"), {}).canvas.Lines().size(), kFrameLines);
+}
+
+TEST(PlotPassTest, IdenticalDataGiveInfiniteK) {
+    Options o;
+    o.fisher = true;
+    const Pass pass = RunPass(QStringLiteral("0 0\n0 0\n"), o);
+    EXPECT_EQ(TextsFrom(pass.canvas, kFrameTexts),
+              (std::vector<QString>{QStringLiteral("Mean Dec, Inc: 0.0, 0.0"),
+                                    QStringLiteral("R=2.0000  k=INF"), QStringLiteral("a95=0.0")}));
+    // The mean mark after the two X marks, and its circle collapsed onto it.
+    EXPECT_EQ(LinesFrom(pass.canvas, kFrameLines + 4), MarkLines(DrawPlusMark, 0, 0, 0));
+    EXPECT_EQ(pass.canvas.Pixels(), std::vector<QPoint>(360, QPoint(235, 60)));
+}
+
+TEST(PlotPassTest, FaultLeavesWhatWasDrawn) {
+    // Six directions along the axes: the Fisher block works (R ~ 0, a95 180),
+    // the eigen-analysis finds three equal eigenvalues and faults.
+    Options o;
+    o.fisher = true;
+    o.greatCircle = true;
+    o.errorCircleMode = 0;
+    const LineView lines(QStringLiteral("0 0\n180 0\n90 0\n270 0\n0 90\n0 -90\n"));
+    RecordingCanvas canvas;
+    PlotExtent extent;
+    PlotReport report;
+    EXPECT_THROW(DrawPlot(canvas, InputsFor(lines, o), extent, &report), FloatingPointFault);
+    EXPECT_EQ(extent.Right, 477);
+    // Frame texts only: no result line was drawn.
+    EXPECT_EQ(canvas.Texts().size(), kFrameTexts);
+    // Five X marks, one square, and the Fisher mean's mark.
+    const std::size_t markLines = 5 * 2 + 4;
+    EXPECT_GE(canvas.Lines().size(), kFrameLines + markLines + 2);
+    // Six collapsed datum circles and the a95 circle.
+    EXPECT_EQ(canvas.Pixels().size(), 7u * 360u);
+    // The Fisher block had run; the great-circle block never completed.
+    EXPECT_EQ(report.FisherLines.size(), 3);
+    EXPECT_TRUE(report.GreatCircleLines.isEmpty());
+}
+
+} // namespace

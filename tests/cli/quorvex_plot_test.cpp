@@ -233,8 +233,8 @@ TEST_F(QuorvexPlot, BmpAndPngHoldTheSameDrawing) {
     EXPECT_TRUE(bmpPixelIsWhite(bytes, 1, 1));
 }
 
-// An output file that cannot be replaced keeps its old content.
-TEST_F(QuorvexPlot, FailedRunLeavesAnOldImageAlone) {
+// A refused command line never touches an existing image.
+TEST_F(QuorvexPlot, RefusedRunLeavesAnOldImageAlone) {
     const QString image = writeData("old", QStringLiteral("keep.png"));
     const PlotRun run = runPlot(
         {QStringLiteral("--plot-type=9"), QStringLiteral("-o"), image, writeData(kFisherData)});

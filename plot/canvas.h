@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
 #include <QString>
 
 // The drawing operations the plot needs, in pixel coordinates (origin top
@@ -26,6 +27,12 @@ public:
     // Draws from the pen position to (x, y), leaving (x, y) itself unset.
     virtual void LineTo(int x, int y) = 0;
     virtual void SetPixel(int x, int y, const QColor& color) = 0;
+    // The same for many pixels, in order; a canvas may do it faster.
+    virtual void SetPixels(const QPoint* points, int count, const QColor& color) {
+        for (int i = 0; i < count; ++i) {
+            SetPixel(points[i].x(), points[i].y(), color);
+        }
+    }
     // Text with its top-left corner at (x, y), on an opaque brush background.
     virtual void TextOut(int x, int y, const QString& text) = 0;
     // Whole-pixel metrics in the canvas font's current state.

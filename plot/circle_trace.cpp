@@ -104,9 +104,5 @@ void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, dou
                  double rho, bool lowerHemisphereOnly) {
     CirclePixelList pixels;
     const int count = CirclePixels(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, pixels);
-    const QColor black(Qt::black);
-    for (int i = 0; i < count; ++i) {
-        const QPoint& p = pixels[static_cast<std::size_t>(i)];
-        canvas.SetPixel(p.x(), p.y(), black);
-    }
+    canvas.SetPixels(pixels.data(), count, QColor(Qt::black));
 }

@@ -28,13 +28,3 @@ PlotExtent ComputePlotExtent(const PlotGeometry& geometry, int windowFontWidthN2
     e.Bottom = UnitToPixelY(geometry, -1.0) + 1;
     return e;
 }
-
-// The product is rounded on its own before the centre is added; rounding the
-// sum would move some halfway products to the other pixel.
-int UnitToPixelX(const PlotGeometry& geometry, double x) {
-    return geometry.CentreX + RoundHalfEven(geometry.Radius * x);
-}
-
-int UnitToPixelY(const PlotGeometry& geometry, double y) {
-    return geometry.CentreY - RoundHalfEven(geometry.Radius * y);
-}

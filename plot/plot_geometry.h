@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rounding.h"
+
 // Size and place of the net for one plot pass.
 struct PlotGeometry {
     int TextHeight = 0;     // pixels, height of "N" in the canvas font
@@ -26,6 +28,12 @@ PlotGeometry ComputePlotGeometry(int clientWidth, int clientHeight, int textHeig
 // windowFontWidthN270: width of "N270" in the main window's font.
 PlotExtent ComputePlotExtent(const PlotGeometry& geometry, int windowFontWidthN270);
 
-// Net units to pixels: the product with Radius is rounded, then offset.
-int UnitToPixelX(const PlotGeometry& geometry, double x);
-int UnitToPixelY(const PlotGeometry& geometry, double y);
+// Net units to pixels: the product with Radius is rounded on its own, halves
+// to even, then offset (rounding the sum would move some halfway products to
+// the other pixel).
+inline int UnitToPixelX(const PlotGeometry& geometry, double x) {
+    return geometry.CentreX + RoundHalfEven(geometry.Radius * x);
+}
+inline int UnitToPixelY(const PlotGeometry& geometry, double y) {
+    return geometry.CentreY - RoundHalfEven(geometry.Radius * y);
+}

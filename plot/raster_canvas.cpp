@@ -91,14 +91,30 @@ void RasterCanvas::RequestFixedPitch() {
     }
 }
 
-void RasterCanvas::PutPixel(int x, int y, QRgb color) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) {
+RasterCanvas::Raster RasterCanvas::Access() {
+    Raster r;
+    r.width = image_.width();
+    r.height = image_.height();
+    r.rgb32 = IsRgb32(image_.format());
+    if (r.rgb32) {
+        r.bits = image_.bits();
+        r.stride = image_.bytesPerLine();
+    }
+    return r;
+}
+
+void RasterCanvas::PutPixel(const Raster& raster, int x, int y, QRgb color) {
+    if (x < 0 || y < 0 || x >= raster.width || y >= raster.height) {
         return;
     }
-    if (IsRgb32(image_.format())) {
-        reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = color | 0xFF000000u;
+    if (raster.rgb32) {
+        reinterpret_cast<QRgb*>(raster.bits + y * raster.stride)[x] = color | 0xFF000000u;
         return;
     }
+    PutIndexedPixel(x, y, color);
+}
+
+void RasterCanvas::PutIndexedPixel(int x, int y, QRgb color) {
     if (image_.colorCount() > 0) {
         // Indexed (the 1-bit export): the nearest colour of the table.
         const QList<QRgb> table = image_.colorTable();
@@ -120,24 +136,24 @@ void RasterCanvas::PutPixel(int x, int y, QRgb color) {
     image_.setPixelColor(x, y, QColor::fromRgb(color));
 }
 
-void RasterCanvas::FillRect(int x0, int y0, int x1, int y1, QRgb color) {
+void RasterCanvas::FillRect(const Raster& raster, int x0, int y0, int x1, int y1, QRgb color) {
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
-    x1 = std::min(x1, image_.width());
-    y1 = std::min(y1, image_.height());
+    x1 = std::min(x1, raster.width);
+    y1 = std::min(y1, raster.height);
     if (x0 >= x1 || y0 >= y1) {
         return;
     }
-    if (IsRgb32(image_.format())) {
+    if (raster.rgb32) {
         for (int y = y0; y < y1; ++y) {
-            QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+            QRgb* row = reinterpret_cast<QRgb*>(raster.bits + y * raster.stride);
             std::fill(row + x0, row + x1, color | 0xFF000000u);
         }
         return;
     }
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
-            PutPixel(x, y, color);
+            PutPixel(raster, x, y, color);
         }
     }
 }
@@ -153,11 +169,12 @@ void RasterCanvas::Rectangle(int left, int top, int right, int bottom) {
     if (right == left || bottom == top) {
         return;
     }
-    FillRect(left + 1, top + 1, right - 1, bottom - 1, brush_);
-    FillRect(left, top, right, top + 1, kPenColor);
-    FillRect(left, bottom - 1, right, bottom, kPenColor);
-    FillRect(left, top, left + 1, bottom, kPenColor);
-    FillRect(right - 1, top, right, bottom, kPenColor);
+    const Raster raster = Access();
+    FillRect(raster, left + 1, top + 1, right - 1, bottom - 1, brush_);
+    FillRect(raster, left, top, right, top + 1, kPenColor);
+    FillRect(raster, left, bottom - 1, right, bottom, kPenColor);
+    FillRect(raster, left, top, left + 1, bottom, kPenColor);
+    FillRect(raster, right - 1, top, right, bottom, kPenColor);
 }
 
 // Pixels whose centres lie inside the ellipse that touches the outer edges of
@@ -191,8 +208,9 @@ void RasterCanvas::Ellipse(int left, int top, int right, int bottom) {
         }
         return s;
     };
+    const Raster raster = Access();
     const qint64 yFirst = std::max<qint64>(top, 0);
-    const qint64 yEnd = std::min<qint64>(bottom, image_.height());
+    const qint64 yEnd = std::min<qint64>(bottom, raster.height);
     for (qint64 y = yFirst; y < yEnd; ++y) {
         const Span row = spanOf(y);
         if (row.r < row.l) {
@@ -208,8 +226,8 @@ void RasterCanvas::Ellipse(int left, int top, int right, int bottom) {
                 return;
             }
             const qint64 x0 = std::max<qint64>(from, -1);
-            const qint64 x1 = std::min<qint64>(to + 1, static_cast<qint64>(image_.width()) + 1);
-            FillRect(static_cast<int>(x0), yy, static_cast<int>(x1), yy + 1, color);
+            const qint64 x1 = std::min<qint64>(to + 1, static_cast<qint64>(raster.width) + 1);
+            FillRect(raster, static_cast<int>(x0), yy, static_cast<int>(x1), yy + 1, color);
         };
         if (il > ir) {
             fill(row.l, row.r, kPenColor);
@@ -225,14 +243,14 @@ void RasterCanvas::MoveTo(int x, int y) {
     penPos_ = QPoint(x, y);
 }
 
-void RasterCanvas::PutPenDot(int x, int y) {
+void RasterCanvas::PutPenDot(const Raster& raster, int x, int y) {
     if (penWidth_ == 1) {
-        PutPixel(x, y, kPenColor);
+        PutPixel(raster, x, y, kPenColor);
         return;
     }
     const int x0 = x - (penWidth_ - 1) / 2;
     const int y0 = y - (penWidth_ - 1) / 2;
-    FillRect(x0, y0, x0 + penWidth_, y0 + penWidth_, kPenColor);
+    FillRect(raster, x0, y0, x0 + penWidth_, y0 + penWidth_, kPenColor);
 }
 
 // Bresenham from the pen position; the end point itself is not set, so a
@@ -241,9 +259,10 @@ void RasterCanvas::LineTo(int x, int y) {
     int x0 = penPos_.x();
     int y0 = penPos_.y();
     penPos_ = QPoint(x, y);
+    const Raster raster = Access();
     const int margin = penWidth_;
-    if (std::max(x0, x) < -margin || std::min(x0, x) >= image_.width() + margin ||
-        std::max(y0, y) < -margin || std::min(y0, y) >= image_.height() + margin) {
+    if (std::max(x0, x) < -margin || std::min(x0, x) >= raster.width + margin ||
+        std::max(y0, y) < -margin || std::min(y0, y) >= raster.height + margin) {
         return;
     }
     const qint64 dx = std::abs(static_cast<qint64>(x) - x0);
@@ -252,7 +271,7 @@ void RasterCanvas::LineTo(int x, int y) {
     const int sy = y0 < y ? 1 : -1;
     qint64 err = dx + dy;
     while (x0 != x || y0 != y) {
-        PutPenDot(x0, y0);
+        PutPenDot(raster, x0, y0);
         const qint64 e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -266,12 +285,20 @@ void RasterCanvas::LineTo(int x, int y) {
 }
 
 void RasterCanvas::SetPixel(int x, int y, const QColor& color) {
-    PutPixel(x, y, color.rgb());
+    PutPixel(Access(), x, y, color.rgb());
+}
+
+void RasterCanvas::SetPixels(const QPoint* points, int count, const QColor& color) {
+    const Raster raster = Access();
+    const QRgb rgb = color.rgb();
+    for (int i = 0; i < count; ++i) {
+        PutPixel(raster, points[i].x(), points[i].y(), rgb);
+    }
 }
 
 void RasterCanvas::TextOut(int x, int y, const QString& text) {
     const QFontMetrics metrics(font_);
-    FillRect(x, y, x + metrics.horizontalAdvance(text), y + metrics.height(), brush_);
+    FillRect(Access(), x, y, x + metrics.horizontalAdvance(text), y + metrics.height(), brush_);
     QPainter painter(&image_);
     painter.setFont(font_);
     painter.setPen(QColor::fromRgb(kTextColor));

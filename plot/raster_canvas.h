@@ -35,15 +35,29 @@ public:
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void SetPixel(int x, int y, const QColor& color) override;
+    void SetPixels(const QPoint* points, int count, const QColor& color) override;
     void TextOut(int x, int y, const QString& text) override;
     int TextHeight(const QString& text) const override;
     int TextWidth(const QString& text) const override;
 
 private:
-    void PutPixel(int x, int y, QRgb color);
+    // Direct access to the raster for the length of one drawing operation;
+    // taken afresh by every operation, so a copy of the image made between
+    // operations is never written through.
+    struct Raster {
+        uchar* bits = nullptr;
+        qsizetype stride = 0;
+        int width = 0;
+        int height = 0;
+        bool rgb32 = false;
+    };
+    Raster Access();
+    void PutPixel(const Raster& raster, int x, int y, QRgb color);
+    // Formats other than 32-bit: the 1-bit export raster among them.
+    void PutIndexedPixel(int x, int y, QRgb color);
     // Fills columns x0..x1-1 of rows y0..y1-1, clipped to the image.
-    void FillRect(int x0, int y0, int x1, int y1, QRgb color);
-    void PutPenDot(int x, int y);
+    void FillRect(const Raster& raster, int x0, int y0, int x1, int y1, QRgb color);
+    void PutPenDot(const Raster& raster, int x, int y);
 
     QImage& image_;
     QFont font_;

@@ -1,4 +1,165 @@
-#include "main_window.h"
+#include "print_page.h"
 
-// Placeholder until printing lands.
-void TQVMainForm::PrintButtClick(QObject*) {}
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+
+#include "line_view.h"
+#include "main_window.h"
+#include "rounding.h"
+
+namespace {
+
+constexpr int kPrintPointSize = 8;
+
+const QString kNoDefaultPrinter = QStringLiteral("There is no default printer currently selected");
+const QString kPrinterNotValid = QStringLiteral("Printer selected is not valid");
+
+} // namespace
+
+PrintLayout ComputePrintLayout(int printableWidth, const PlotExtent& extent) {
+    PrintLayout layout;
+    const double width = printableWidth;
+    layout.Margin = RoundHalfEven(width * 2.0 / 17.0);
+    layout.PictureWidth = RoundHalfEven(width * 12.0 / 17.0);
+    const int sourceWidth = extent.Right - extent.Left;
+    // Bottom * W is exact in a double, so a true half is seen as one.
+    if (sourceWidth > 0)
+        layout.PictureHeight =
+            RoundHalfEven(static_cast<double>(extent.Bottom) * layout.PictureWidth / sourceWidth);
+    layout.TextTop = layout.Margin + layout.PictureHeight + RoundHalfEven(layout.Margin / 4.0);
+    return layout;
+}
+
+QString PrintModeLine(int plotType, const QString& currentFileName) {
+    // The south text really lacks the space in "eq.area".
+    static const char* const kModes[] = {
+        "Local coords, eq. area, open=upper",
+        "North polar view, eq. area, open=upper",
+        "South polar view, eq.area, open=upper",
+    };
+    const int mode = (plotType == 1 || plotType == 2) ? plotType : 0;
+    return QString::fromLatin1(kModes[mode]) + QStringLiteral("  File: ") + currentFileName;
+}
+
+QStringList PrintTextLines(const QString& title, int plotType, const QString& currentFileName,
+                           const LineView& editor) {
+    QStringList lines{title, PrintModeLine(plotType, currentFileName), QString(14, u'-')};
+    const int count = editor.LineCount();
+    lines.reserve(3 + count);
+    for (int k = 1; k <= count; ++k)
+        lines.append(editor.Line(k));
+    return lines;
+}
+
+std::vector<PlacedLine> PlacePrintLines(const PrintLayout& layout, int lineHeight, int pageHeight,
+                                        int lineCount) {
+    std::vector<PlacedLine> placed;
+    placed.reserve(static_cast<std::size_t>(std::max(lineCount, 0)));
+    int page = 0;
+    int top = layout.TextTop + lineHeight;
+    int linesOnPage = 0;
+    for (int index = 0; index < lineCount; ++index) {
+        // The first page may hold no text at all below its picture; a further
+        // page always takes one line, however small, so the loop ends.
+        const bool fits = top + lineHeight <= pageHeight;
+        if (!fits && (page == 0 || linesOnPage > 0)) {
+            ++page;
+            top = layout.Margin;
+            linesOnPage = 0;
+        }
+        placed.push_back({page, top, index});
+        top += lineHeight;
+        ++linesOnPage;
+    }
+    return placed;
+}
+
+int PaintPrintout(QPainter& painter, int pageWidth, int pageHeight,
+                  const std::function<bool()>& newPage, const PrintContent& content) {
+    const PrintLayout layout = ComputePrintLayout(pageWidth, content.Extent);
+    const PlotExtent& extent = content.Extent;
+
+    // Each raster pixel becomes a block of its own colour on paper.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (layout.PictureHeight > 0 && extent.Bottom > 0) {
+        painter.drawImage(
+            QRect(layout.Margin, layout.Margin, layout.PictureWidth, layout.PictureHeight),
+            content.Raster, QRect(extent.Left, 0, extent.Right - extent.Left, extent.Bottom));
+    }
+
+    // A point size, unlike the window's pixel size, scales with the device.
+    QFont font = content.WindowFont;
+    font.setPointSize(kPrintPointSize);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int lineHeight = metrics.height();
+
+    const std::vector<PlacedLine> placed =
+        PlacePrintLines(layout, lineHeight, pageHeight, static_cast<int>(content.Lines.size()));
+    int page = 0;
+    for (const PlacedLine& line : placed) {
+        while (page < line.Page) {
+            if (!newPage())
+                return page + 1;
+            ++page;
+        }
+        // A tab prints as one blank character cell, not as a jump to a column.
+        QString text = content.Lines.at(line.Index);
+        text.replace(u'\t', u' ');
+        painter.drawText(QPoint(layout.Margin, line.Top + metrics.ascent()), text);
+    }
+    return page + 1;
+}
+
+std::unique_ptr<QPagedPaintDevice> OpenDefaultPrinter(QString& error) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        error = kNoDefaultPrinter;
+        return nullptr;
+    }
+    // The printer keeps its own paper size and orientation; HighResolution
+    // gives its real device pixels instead of screen-sized ones.
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer->isValid()) {
+        error = kPrinterNotValid;
+        return nullptr;
+    }
+    return printer;
+}
+
+void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
+    printDeviceOpener_ = std::move(opener);
+}
+
+void TQVMainForm::PrintButtClick(QObject*) {
+    QString error;
+    std::unique_ptr<QPagedPaintDevice> device =
+        printDeviceOpener_ ? printDeviceOpener_(error) : OpenDefaultPrinter(error);
+    if (!device) {
+        ShowError(error.isEmpty() ? kPrinterNotValid : error);
+        return;
+    }
+
+    const PrintContent content{Raster(), Extent, font(),
+                               PrintTextLines(TitleEdit->text(), ItemIndex(PlotTypeRG),
+                                              CurrentFileName, LineView(EditorText()))};
+
+    QPainter painter;
+    if (!painter.begin(device.get())) {
+        ShowError(kPrinterNotValid);
+        return;
+    }
+    PaintPrintout(
+        painter, device->width(), device->height(), [&device] { return device->newPage(); },
+        content);
+    // Ending the painter ends the document and hands it to the printer.
+    painter.end();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "plot_geometry.h"
+
+class LineView;
+class QPagedPaintDevice;
+class QPainter;
+
+// Where the picture and the text block go on the first page, in device
+// pixels of the printable area; every value rounded half to even.
+struct PrintLayout {
+    int Margin = 0;        // M = P * 2/17: left margin, top of the picture
+    int PictureWidth = 0;  // W = P * 12/17
+    int PictureHeight = 0; // H = Bottom / (Right - Left) * W; 0 for an empty extent
+    int TextTop = 0;       // T = M + H + M/4; the title sits one line below it
+};
+
+// printableWidth: P in device pixels (> 0); extent: the plot region of the raster.
+PrintLayout ComputePrintLayout(int printableWidth, const PlotExtent& extent);
+
+// The line under the title: projection text for plotType (0 local, 1 north
+// polar, 2 south polar; others read as 0), then "  File: " and the file name.
+QString PrintModeLine(int plotType, const QString& currentFileName);
+
+// The text block in printing order: title, mode line, rule of 14 hyphens and
+// the editor's lines 1..LineCount() (each already cut to 4,096 characters).
+QStringList PrintTextLines(const QString& title, int plotType, const QString& currentFileName,
+                           const LineView& editor);
+
+// One line of the text block placed on paper: 0-based page, top of its text
+// cell in device pixels, and its index in the text block.
+struct PlacedLine {
+    int Page = 0;
+    int Top = 0;
+    int Index = 0;
+};
+
+// Places lineCount lines of height lineHeight: line i at T + (i + 1) L on the
+// first page while its cell ends within pageHeight, the rest on further
+// pages from the top margin M down, at least one line per page.
+std::vector<PlacedLine> PlacePrintLines(const PrintLayout& layout, int lineHeight, int pageHeight,
+                                        int lineCount);
+
+// Everything a printout shows, taken from the window when printing starts.
+struct PrintContent {
+    QImage Raster;
+    PlotExtent Extent;
+    QFont WindowFont; // printed at 8 points, whatever its size on screen
+    QStringList Lines;
+};
+
+// Paints the printout with an active painter on a page of pageWidth x
+// pageHeight device pixels (the printable area); newPage starts each further
+// page and returns false when it cannot. Returns the number of pages painted.
+int PaintPrintout(QPainter& painter, int pageWidth, int pageHeight,
+                  const std::function<bool()>& newPage, const PrintContent& content);
+
+// The system's default printer at its own resolution, paper size and
+// orientation, with no document name; null with the error text when there is
+// none or it cannot be used.
+std::unique_ptr<QPagedPaintDevice> OpenDefaultPrinter(QString& error);

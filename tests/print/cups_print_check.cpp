@@ -1,0 +1,125 @@
+// Prints through the real handler to the default printer of the private CUPS
+// server that cups_sandbox.sh runs, and checks the PDF that arrives there.
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+#include "main_window.h"
+#include "print_page.h"
+#include "print_test_support.h"
+
+namespace {
+
+constexpr int kRenderDpi = 50;
+
+// Waits until a finished PDF is in folder and the server has no pending job.
+QString WaitForPdf(const QString& folder, int seconds) {
+    const QDeadlineTimer deadline(seconds * 1000);
+    while (!deadline.hasExpired()) {
+        const QStringList pdfs =
+            QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time);
+        const std::optional<QByteArray> pending =
+            RunTool(QStringLiteral("lpstat"), {QStringLiteral("-o")});
+        if (!pdfs.isEmpty() && pending && pending->trimmed().isEmpty()) {
+            const QString path = QDir(folder).filePath(pdfs.first());
+            if (PdfPageCount(path) > 0)
+                return path;
+        }
+        QThread::msleep(250);
+    }
+    return {};
+}
+
+int Ink(const QImage& page, const QRect& area) {
+    const QRect clipped = area.intersected(page.rect());
+    int count = 0;
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y)
+        for (int x = clipped.left(); x <= clipped.right(); ++x)
+            count += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+    return count;
+}
+
+TEST(CupsPrint, RealHandlerPrintsOnePageOnTheDefaultPrinter) {
+    const QString out = qEnvironmentVariable("QUORVEX_CUPS_OUT");
+    ASSERT_FALSE(out.isEmpty()) << "run through cups_sandbox.sh";
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    ASSERT_FALSE(printer.isNull()) << "the sandbox has no default printer";
+
+    TQVMainForm window;
+    QStringList errors;
+    window.SetErrorSink([&](const QString& message) { errors.append(message); });
+    window.QuorvexStart(nullptr);
+    window.TitleEdit->setText(QStringLiteral("Sandbox printout"));
+    window.DataFileMemo->setPlainText(
+        QStringLiteral("12 34\n200 -10\n355 60\n90 5\n180 -45\n270 20\n"));
+    window.DoImage(nullptr);
+    const int editorLines = 6;
+
+    window.PrintButtClick(window.Button2);
+    ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    const QString pdf = WaitForPdf(out, 120);
+    ASSERT_FALSE(pdf.isEmpty()) << "no PDF arrived in " << out.toStdString();
+    EXPECT_EQ(PdfPageCount(pdf), 1);
+
+    // Where the handler put things, in the device pixels of the same printer.
+    QPrinter reference(printer, QPrinter::HighResolution);
+    const double scale = double(kRenderDpi) / reference.resolution();
+    const QRect paint = reference.pageLayout().paintRectPixels(reference.resolution());
+    const PrintLayout layout = ComputePrintLayout(paint.width(), window.Extent);
+    QFont font = window.font();
+    font.setPointSize(8);
+    const int lineHeight = QFontMetrics(font, &reference).height();
+    const auto toPage = [&](int left, int top, int right, int bottom) {
+        return QRect(
+            QPoint(qRound((paint.left() + left) * scale), qRound((paint.top() + top) * scale)),
+            QPoint(qRound((paint.left() + right) * scale) - 1,
+                   qRound((paint.top() + bottom) * scale) - 1));
+    };
+    const QRect picture = toPage(layout.Margin, layout.Margin, layout.Margin + layout.PictureWidth,
+                                 layout.Margin + layout.PictureHeight);
+    const int blockTop = layout.TextTop + lineHeight;
+    const int blockBottom = layout.TextTop + (4 + editorLines) * lineHeight;
+    const QRect text = toPage(layout.Margin, blockTop, paint.width(), blockBottom);
+
+    const QImage page = RenderPdfPage(pdf, 1, kRenderDpi);
+    ASSERT_FALSE(page.isNull());
+    const QImage paper = page.convertToFormat(QImage::Format_RGB32);
+    std::cout << "page " << paper.width() << " x " << paper.height() << " at " << kRenderDpi
+              << " dpi; picture " << picture.x() << "," << picture.y() << " " << picture.width()
+              << " x " << picture.height() << "; text " << text.x() << "," << text.y() << " "
+              << text.width() << " x " << text.height() << "\n";
+
+    const int all = Ink(paper, paper.rect());
+    const int inPicture = Ink(paper, picture.adjusted(-1, -1, 1, 1));
+    const int inText = Ink(paper, text.adjusted(-1, -1, 1, 1));
+    EXPECT_GT(inPicture, 500) << "the net is in the destination rectangle";
+    EXPECT_GT(inText, 100) << "the text block is below the picture";
+    EXPECT_EQ(all, inPicture + inText) << "no ink elsewhere on the page";
+    // The net's circle reaches both sides of the picture.
+    const int midY = picture.center().y();
+    EXPECT_GT(Ink(paper, QRect(picture.left(), midY - 20, picture.width() / 8, 40)), 0);
+    EXPECT_GT(Ink(paper,
+                  QRect(picture.right() - picture.width() / 4, midY - 20, picture.width() / 4, 40)),
+              0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -76,7 +76,7 @@ QGroupBox* MakeRadioGroup(QWidget* parent, const QString& title, const QStringLi
     box->setGeometry(geometry);
     auto* buttons = new QButtonGroup(box);
     auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(8, 2, 4, 2);
+    column->setContentsMargins(4, 0, 0, 0);
     column->setSpacing(0);
     for (int i = 0; i < items.size(); ++i) {
         auto* radio = new QRadioButton(items[i], box);
@@ -251,6 +251,8 @@ void TQVMainForm::BuildMenu() {
     menuBar()->setNativeMenuBar(false);
     File1 = menuBar()->addMenu(QStringLiteral("Main Menu"));
     File1->setObjectName(QStringLiteral("File1"));
+    // A popup is a window of its own and would not inherit the window font.
+    File1->setFont(font());
     Open1 = File1->addAction(QStringLiteral("Open Data File"));
     Save1 = File1->addAction(QStringLiteral("Save Data File"));
     ShowRefreshPlot1 = File1->addAction(QStringLiteral("Show / Refresh Plot"));

@@ -247,7 +247,10 @@ TEST_F(MainWindow, WindowFrameClientAreaAndFonts) {
     EXPECT_EQ(windowFont.pixelSize(), 11);
     EXPECT_EQ(windowFont.pointSize(), 8);
     EXPECT_EQ(windowFont.family(), QStringLiteral("Liberation Sans"));
-    EXPECT_EQ(QFontInfo(form->Button4->font()).family(), QStringLiteral("Liberation Sans"));
+    for (const QWidget* control :
+         {static_cast<QWidget*>(form->Button4), static_cast<QWidget*>(form->File1),
+          static_cast<QWidget*>(form->menuBar())})
+        EXPECT_EQ(control->font(), form->font()) << control->objectName().toStdString();
     const QFontInfo editorFont(form->DataFileMemo->font());
     EXPECT_EQ(editorFont.pixelSize(), 11);
     EXPECT_EQ(editorFont.family(), QStringLiteral("Liberation Mono"));

@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include "file_system_fixtures.h"
 #include "window_fixture.h"
 
@@ -29,6 +31,26 @@ protected:
 
     QTemporaryDir folder;
 };
+
+TEST_F(WindowFiles, ButtonsAndMenuItemsOpenTheirDialogsWithoutRedrawing) {
+    const struct {
+        std::function<void()> click;
+        QString title;
+    } cases[] = {
+        {[this] { QTest::mouseClick(form->Button4, Qt::LeftButton); },
+         QStringLiteral("Open Quorvex Data File")},
+        {[this] { form->Open1->trigger(); }, QStringLiteral("Open Quorvex Data File")},
+        {[this] { QTest::mouseClick(form->Button3, Qt::LeftButton); },
+         QStringLiteral("Save Data File")},
+        {[this] { form->Save1->trigger(); }, QStringLiteral("Save Data File")},
+    };
+    for (const auto& c : cases) {
+        dialogTitles.clear();
+        c.click();
+        EXPECT_EQ(dialogTitles, QStringList{c.title});
+    }
+    EXPECT_EQ(form->PlotPassCount(), 1);
+}
 
 TEST_F(WindowFiles, CancellingTheFirstLoadEmptiesTheFileName) {
     Load(std::nullopt);

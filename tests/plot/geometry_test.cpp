@@ -2,6 +2,8 @@
 
 #include <QPoint>
 
+#include <limits>
+
 #include "equal_area.h"
 #include "plot_geometry.h"
 #include "rounding.h"
@@ -84,8 +86,12 @@ TEST(RoundingTest, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(RoundHalfEven(19.5), 20);
     EXPECT_EQ(RoundHalfEven(-2.5), -2);
     EXPECT_EQ(RoundHalfEven(2.5000000001), 3);
+    EXPECT_EQ(RoundHalfEven(-0.5), 0);
+    EXPECT_EQ(RoundHalfEven(0.49999999999999994), 0); // floor(v + 0.5) gives 1
+    EXPECT_EQ(RoundHalfEven(-1073741823.5), -1073741824);
     EXPECT_GT(RoundHalfEven(1e300), 1000000000);
     EXPECT_LT(RoundHalfEven(-1e300), -1000000000);
+    EXPECT_GT(RoundHalfEven(std::numeric_limits<double>::quiet_NaN()), 1000000000);
 }
 
 struct PixelRow {

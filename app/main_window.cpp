@@ -16,17 +16,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <string_view>
 
-#include "bmp_file.h"
 #include "error_box.h"
 #include "file_type.h"
 #include "floating_point_fault.h"
+#include "image_export.h"
 #include "image_view.h"
 #include "line_view.h"
 #include "plot_pass.h"
@@ -371,7 +370,7 @@ void TQVMainForm::DoImage(QObject*) {
     // After an image export the raster stays black and white: whatever this
     // pass drew is thresholded the same way, in the same image object.
     if (rasterBlackAndWhite_)
-        raster_ = ToBlackAndWhite(raster_).convertToFormat(QImage::Format_RGB32);
+        MakeBlackAndWhite(raster_);
     Image1->update();
     ++plotPassCount_;
     if (!fault.isEmpty())

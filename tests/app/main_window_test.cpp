@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
+#include <QScreen>
 
 #include <algorithm>
 #include <string_view>
@@ -109,6 +109,15 @@ TEST_F(MainWindow, EachSelectorChangeRedrawsOnceAndReselectingDoesNot) {
         QTest::mouseClick(Item(group, other), Qt::LeftButton);
         EXPECT_EQ(form->PlotPassCount(), passes) << group->title().toStdString();
     }
+}
+
+TEST_F(MainWindow, AnArrowKeyInAGroupSelectsTheNextItemAndRedrawsOnce) {
+    QRadioButton* first = Item(form->PlotTypeRG, 0);
+    first->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(first, Qt::Key_Down);
+    EXPECT_EQ(form->ItemIndex(form->PlotTypeRG), 1);
+    EXPECT_EQ(QApplication::focusWidget(), Item(form->PlotTypeRG, 1));
+    EXPECT_EQ(form->PlotPassCount(), 2);
 }
 
 TEST_F(MainWindow, TheRefreshButtonAndMenuItemRedraw) {
@@ -240,6 +249,8 @@ TEST_F(MainWindow, WindowFrameClientAreaAndFonts) {
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
     EXPECT_EQ(form->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+    const QRect desktop = form->screen()->availableGeometry();
+    EXPECT_LE((form->frameGeometry().center() - desktop.center()).manhattanLength(), 40);
     // The user may make the window smaller than its content.
     EXPECT_LT(form->minimumSizeHint().width(), 941);
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "data_file.h"
 #include "file_system_fixtures.h"
 #include "window_fixture.h"
 
@@ -146,10 +147,13 @@ TEST_F(WindowFiles, AFailedLoadLeavesEditorAndNameAlone) {
     form->DataFileMemo->setPlainText(QStringLiteral("keep"));
     form->CurrentFileName = QStringLiteral("/earlier.plt");
     const QString binary = Write("binary.plt", QByteArray("10 20\r\n\0\1\2", 10));
+    const QString huge = Write("huge.plt", "1 2\r\n");
+    ASSERT_TRUE(QFile::resize(huge, kMaxDataFileBytes + 1)); // sparse: quick to make
     const struct {
         QString path;
         QString shown;
     } cases[] = {
+        {huge, QStringLiteral("Text exceeds memo capacity.")},
         {PathOf("missing.plt"), QStringLiteral("Cannot open file ") + PathOf("missing.plt") + u'.'},
         {binary,
          QStringLiteral("Cannot open file ") + binary + QStringLiteral(": not a text file.")},

@@ -24,6 +24,20 @@ namespace {
 constexpr int kRenderDpi = 50;
 
 // Waits until a finished PDF is in folder and the server has no pending job.
+QString WaitForPdf(const QString& folder, int seconds);
+
+// Prints through the handler into an emptied folder; the PDF that arrives.
+QString PrintAndWait(TQVMainForm& window, const QString& folder) {
+    QDir out(folder);
+    for (const QString& old : out.entryList(QDir::Files))
+        out.remove(old);
+    QStringList errors;
+    window.SetErrorSink([&](const QString& message) { errors.append(message); });
+    window.PrintButtClick(window.Button2);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    return errors.isEmpty() ? WaitForPdf(folder, 120) : QString();
+}
+
 QString WaitForPdf(const QString& folder, int seconds) {
     const QDeadlineTimer deadline(seconds * 1000);
     while (!deadline.hasExpired()) {
@@ -57,8 +71,6 @@ TEST(CupsPrint, RealHandlerPrintsOnePageOnTheDefaultPrinter) {
     ASSERT_FALSE(printer.isNull()) << "the sandbox has no default printer";
 
     TQVMainForm window;
-    QStringList errors;
-    window.SetErrorSink([&](const QString& message) { errors.append(message); });
     window.QuorvexStart(nullptr);
     window.TitleEdit->setText(QStringLiteral("Sandbox printout"));
     window.DataFileMemo->setPlainText(
@@ -66,9 +78,7 @@ TEST(CupsPrint, RealHandlerPrintsOnePageOnTheDefaultPrinter) {
     window.DoImage(nullptr);
     const int editorLines = 6;
 
-    window.PrintButtClick(window.Button2);
-    ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
-    const QString pdf = WaitForPdf(out, 120);
+    const QString pdf = PrintAndWait(window, out);
     ASSERT_FALSE(pdf.isEmpty()) << "no PDF arrived in " << out.toStdString();
     EXPECT_EQ(PdfPageCount(pdf), 1);
 
@@ -95,10 +105,11 @@ TEST(CupsPrint, RealHandlerPrintsOnePageOnTheDefaultPrinter) {
     const QImage page = RenderPdfPage(pdf, 1, kRenderDpi);
     ASSERT_FALSE(page.isNull());
     const QImage paper = page.convertToFormat(QImage::Format_RGB32);
-    std::cout << "page " << paper.width() << " x " << paper.height() << " at " << kRenderDpi
-              << " dpi; picture " << picture.x() << "," << picture.y() << " " << picture.width()
-              << " x " << picture.height() << "; text " << text.x() << "," << text.y() << " "
-              << text.width() << " x " << text.height() << "\n";
+    std::cout << "printer " << reference.resolution() << " dpi, P " << paint.width() << ", L "
+              << lineHeight << "; page " << paper.width() << " x " << paper.height() << " at "
+              << kRenderDpi << " dpi; picture " << picture.x() << "," << picture.y() << " "
+              << picture.width() << " x " << picture.height() << "; text " << text.x() << ","
+              << text.y() << " " << text.width() << " x " << text.height() << "\n";
 
     const int all = Ink(paper, paper.rect());
     const int inPicture = Ink(paper, picture.adjusted(-1, -1, 1, 1));
@@ -112,6 +123,26 @@ TEST(CupsPrint, RealHandlerPrintsOnePageOnTheDefaultPrinter) {
     EXPECT_GT(Ink(paper,
                   QRect(picture.right() - picture.width() / 4, midY - 20, picture.width() / 4, 40)),
               0);
+}
+
+TEST(CupsPrint, LongEditorContinuesOnASecondSheet) {
+    const QString out = qEnvironmentVariable("QUORVEX_CUPS_OUT");
+    ASSERT_FALSE(out.isEmpty()) << "run through cups_sandbox.sh";
+    TQVMainForm window;
+    window.QuorvexStart(nullptr);
+    QString text;
+    for (int k = 1; k <= 60; ++k)
+        text += QStringLiteral("%1 %2 line %3\n").arg(k * 6).arg(k - 30).arg(k);
+    window.DataFileMemo->setPlainText(text);
+
+    const QString pdf = PrintAndWait(window, out);
+    ASSERT_FALSE(pdf.isEmpty()) << "no PDF arrived in " << out.toStdString();
+    EXPECT_EQ(PdfPageCount(pdf), 2);
+    // The second sheet holds text only, from the top margin down.
+    const QImage second = RenderPdfPage(pdf, 2, kRenderDpi).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(second.isNull());
+    EXPECT_GT(Ink(second, second.rect()), 100);
+    EXPECT_EQ(Ink(second, QRect(0, 0, second.width(), second.height() / 20)), 0);
 }
 
 } // namespace

@@ -46,6 +46,7 @@ chmod 1777 "$root/out" "$root/tmp"
 socket="$root/cups.sock"
 cupsd_pid=""
 
+# shellcheck disable=SC2317 # called through the trap
 cleanup() {
     if [ -n "$cupsd_pid" ]; then
         kill "$cupsd_pid" 2>/dev/null
@@ -102,6 +103,7 @@ CONF
 
 # unshare runs the shell in the same process, which then becomes cupsd, so
 # cupsd_pid is the server's own; the bind mount dies with it.
+# shellcheck disable=SC2016 # the inner shell expands its own arguments
 unshare --mount --propagation private sh -c \
     'mount --bind "$1/conf" /etc/cups && exec "$2" -f -c "$1/conf/cupsd.conf" -s "$1/conf/cups-files.conf"' \
     sandbox "$root" "$CUPSD" 2>"$root/log/start" &
@@ -123,9 +125,11 @@ for _ in $(seq 1 100); do
 done
 lpstat -r >/dev/null 2>&1 || { cat "$root/log/error_log" >&2; cannot_start "cupsd does not answer on $socket"; }
 
-lpadmin -p quorvex-pdf -E -v cups-pdf:/ -P "$ppd" 2>"$root/log/lpadmin" &&
-    lpadmin -d quorvex-pdf 2>>"$root/log/lpadmin" ||
-    { cat "$root/log/lpadmin" "$root/log/error_log" >&2; cannot_start "cannot add the PDF printer"; }
+if ! lpadmin -p quorvex-pdf -E -v cups-pdf:/ -P "$ppd" 2>"$root/log/lpadmin" ||
+    ! lpadmin -d quorvex-pdf 2>>"$root/log/lpadmin"; then
+    cat "$root/log/lpadmin" "$root/log/error_log" >&2
+    cannot_start "cannot add the PDF printer"
+fi
 
 export QUORVEX_CUPS_OUT="$root/out"
 "$@"

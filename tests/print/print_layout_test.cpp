@@ -100,19 +100,6 @@ TEST(PrintTextLines, EmptyTitleAndEmptyEditorKeepTheFixedLines) {
               QStringList({"", "Local coords, eq. area, open=upper  File:  ", "--------------"}));
 }
 
-TEST(PlacePrintLines, FirstPageFromOneLineBelowTheTextTop) {
-    const PrintLayout layout = ComputePrintLayout(4760, kNetExtent);
-    const int lineHeight = 67;
-    const std::vector<PlacedLine> placed = PlacePrintLines(layout, lineHeight, 6800, 8);
-    ASSERT_EQ(placed.size(), 8u);
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(placed[i].Page, 0);
-        EXPECT_EQ(placed[i].Index, i);
-        // Title at T + L, mode line T + 2L, rule T + 3L, editor line k at T + (3 + k) L.
-        EXPECT_EQ(placed[i].Top, 4303 + (i + 1) * lineHeight);
-    }
-}
-
 TEST(PlacePrintLines, LinesThatDoNotFitContinueFromTheTopMargin) {
     const PrintLayout layout = ComputePrintLayout(4760, kNetExtent);
     const int lineHeight = 67;
@@ -121,10 +108,14 @@ TEST(PlacePrintLines, LinesThatDoNotFitContinueFromTheTopMargin) {
     const std::vector<PlacedLine> placed = PlacePrintLines(layout, lineHeight, pageHeight, count);
     ASSERT_EQ(placed.size(), static_cast<size_t>(count));
 
-    // (6800 - 4303) / 67 = 37.27: cells 1..36 end within the page, 37 would not.
+    // Title at T + L, mode line T + 2L, rule T + 3L, editor line k at
+    // T + (3 + k) L; (6800 - 4303) / 67 = 37.27, so cells 1..36 end within
+    // the page and 37 would not.
     const int firstPageLines = 36;
-    EXPECT_EQ(placed[firstPageLines - 1].Page, 0);
-    EXPECT_EQ(placed[firstPageLines - 1].Top, 4303 + firstPageLines * lineHeight);
+    for (int i = 0; i < firstPageLines; ++i) {
+        EXPECT_EQ(placed[i].Page, 0);
+        EXPECT_EQ(placed[i].Top, 4303 + (i + 1) * lineHeight);
+    }
     EXPECT_EQ(placed[firstPageLines].Page, 1);
     EXPECT_EQ(placed[firstPageLines].Top, 560);
 
@@ -308,17 +299,6 @@ TEST(PaintPrintout, LongTextContinuesOnFurtherPagesFromTheTopMargin) {
     EXPECT_GT(pages.Ink(0, 140, 140, 980, 980), 0);
     EXPECT_EQ(pages.Ink(1, 0, 0, 1190, 140), 0);
     EXPECT_GT(pages.Ink(1, 140, 140, 1190, 140 + lineHeight), 0);
-}
-
-TEST(PaintPrintout, StopsWhenNoFurtherPageCanBeStarted) {
-    QImage raster(60, 50, QImage::Format_RGB32);
-    raster.fill(Qt::white);
-    QStringList lines;
-    for (int k = 0; k < 300; ++k)
-        lines.append(QStringLiteral("line %1").arg(k));
-    PaintedPages pages(1190, 1684);
-    EXPECT_EQ(pages.Paint({raster, PlotExtent{10, 50, 40}, TestFont(), lines}, 2), 2);
-    EXPECT_EQ(pages.Count(), 2);
 }
 
 } // namespace

@@ -130,38 +130,66 @@ int ErrnoOr(int saved) {
     return saved != 0 ? saved : EIO;
 }
 
+struct TargetCheck {
+    int Errno = 0;        // 0 when the save may go ahead
+    bool Special = false; // an existing device, pipe or socket
+};
+
 // Checks what QSaveFile would only report coarsely: the folder must exist,
 // and the folder and an existing target must be writable for this user.
-// Returns 0 or the errno of the failed check (ENOTDIR for a missing folder).
-int CheckTarget(const QString& path) {
+// A missing folder reports ENOTDIR. Symbolic links are followed, as the
+// save itself follows them.
+TargetCheck CheckTarget(const QString& path) {
     const QFileInfo info(path);
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     struct stat folderStat {};
     if (::stat(folder.constData(), &folderStat) != 0) {
         const int err = errno;
-        return err == ENOENT ? ENOTDIR : err;
+        return {err == ENOENT ? ENOTDIR : err, false};
     }
     if (!S_ISDIR(folderStat.st_mode))
-        return ENOTDIR;
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+        return {ENOTDIR, false};
+    QString resolved = info.absoluteFilePath();
+    const QByteArray target = QFile::encodeName(resolved);
     struct stat targetStat {};
     if (::stat(target.constData(), &targetStat) == 0) {
         if (S_ISDIR(targetStat.st_mode))
-            return EISDIR;
+            return {EISDIR, false};
         if (::access(target.constData(), W_OK) != 0)
-            return errno;
+            return {errno, false};
+        if (!S_ISREG(targetStat.st_mode))
+            return {0, true};
+        resolved = info.canonicalFilePath();
     }
-    if (::access(folder.constData(), W_OK) != 0)
-        return errno;
-    return 0;
+    const QByteArray targetFolder = QFile::encodeName(QFileInfo(resolved).absolutePath());
+    if (::access(targetFolder.constData(), W_OK) != 0)
+        return {errno, false};
+    return {};
+}
+
+// A device or pipe cannot be replaced by a renamed file (that would destroy
+// the node), so it is written in place.
+QString WriteInPlace(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return SaveErrorMessage(ErrnoOr(errno));
+    errno = 0;
+    if (file.write(bytes) != bytes.size())
+        return SaveErrorMessage(ErrnoOr(errno));
+    file.close();
+    return {};
 }
 
 } // namespace
 
 QString WriteDataFile(const QString& path, const QString& text, TextEncoding encoding) {
-    if (const int err = CheckTarget(path); err != 0)
-        return SaveErrorMessage(err);
+    const TargetCheck check = CheckTarget(path);
+    if (check.Errno != 0)
+        return SaveErrorMessage(check.Errno);
     const QByteArray bytes = EncodeDataText(text, encoding);
+    if (check.Special)
+        return WriteInPlace(path, bytes);
 
     QSaveFile file(path);
     errno = 0;

@@ -39,7 +39,8 @@ std::optional<DataFileText> ReadDataFile(const QString& path, QString& error,
 
 // Writes the text through a temporary file in the target's folder that replaces
 // the target only once everything is written, so a failure leaves an existing
-// file untouched. Returns an empty text on success, else the message.
+// file untouched; a symbolic link is followed, and an existing device or pipe
+// is written in place. Returns an empty text on success, else the message.
 QString WriteDataFile(const QString& path, const QString& text, TextEncoding encoding);
 
 // The message for a failed save from the system's error number: "Invalid

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 #include <cerrno>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include "file_system_fixtures.h"
 
@@ -159,6 +162,28 @@ TEST_F(DataFileOnDisk, WriteReplacesTheFileAndKeepsItsPermissions) {
               QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("data.plt")});
+}
+
+TEST_F(DataFileOnDisk, ALinkIsFollowedAndADeviceIsWrittenInPlace) {
+    QDir(folder.path()).mkdir(QStringLiteral("real"));
+    const QString target = PathOf("real/site.plt");
+    WriteBytes(target, "old\r\n");
+    ASSERT_TRUE(QFile::link(target, PathOf("link.plt")));
+    EXPECT_EQ(WriteDataFile(PathOf("link.plt"), QStringLiteral("1 2"), TextEncoding::Utf8),
+              QString());
+    EXPECT_TRUE(QFileInfo(PathOf("link.plt")).isSymLink());
+    EXPECT_EQ(ReadBytes(target), QByteArray("1 2\r\n"));
+
+    // A null device of our own: the save must not replace the node with a file.
+    const QByteArray device = QFile::encodeName(PathOf("null"));
+    if (::mknod(device.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "needs root to make a device node";
+    if (QFile probe(PathOf("null")); !probe.open(QIODevice::WriteOnly))
+        GTEST_SKIP() << "device nodes cannot be opened on this file system (nodev)";
+    EXPECT_EQ(WriteDataFile(PathOf("null"), QStringLiteral("1 2"), TextEncoding::Utf8), QString());
+    struct stat node {};
+    ASSERT_EQ(::stat(device.constData(), &node), 0);
+    EXPECT_TRUE(S_ISCHR(node.st_mode));
 }
 
 TEST_F(DataFileOnDisk, AMissingFolderIsAnInvalidFilename) {

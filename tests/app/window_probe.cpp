@@ -3,10 +3,12 @@
 //   app_window_probe startup            launch-to-first-plot time and memory
 //   app_window_probe shot DATA OUT.png  load DATA, Fisher mean and great-circle
 //                                       fit on, refresh, save the window
+//   app_window_probe load DATA          time of loading DATA into the editor
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -76,6 +78,22 @@ int Shot(const QString& data, const QString& out) {
     return saved ? 0 : 1;
 }
 
+int LoadTime(const QString& data) {
+    TQVMainForm form;
+    form.SetDialogRunner([&data](FileDialog&) -> std::optional<QString> { return data; });
+    form.SetErrorSink([](const QString& text) { std::printf("error %s\n", qPrintable(text)); });
+    form.show();
+    if (!WaitForFirstPlot(form))
+        return 1;
+    QElapsedTimer timer;
+    timer.start();
+    form.Open1Click(nullptr);
+    const qint64 loadMs = timer.elapsed();
+    std::printf("load_ms %lld lines %d vmrss_kb %ld\n", static_cast<long long>(loadMs),
+                form.DataFileMemo->blockCount(), ResidentKilobytes());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -83,8 +101,10 @@ int main(int argc, char** argv) {
     const QStringList args = QApplication::arguments();
     if (args.size() == 2 && args[1] == QStringLiteral("startup"))
         return Startup();
+    if (args.size() == 3 && args[1] == QStringLiteral("load"))
+        return LoadTime(args[2]);
     if (args.size() == 4 && args[1] == QStringLiteral("shot"))
         return Shot(args[2], args[3]);
-    std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png\n");
+    std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png | load DATA\n");
     return 2;
 }

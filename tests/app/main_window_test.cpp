@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSet>
 
 #include <algorithm>
 #include <string_view>
@@ -248,7 +249,15 @@ TEST_F(MainWindow, WindowFrameClientAreaAndFonts) {
     EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
-    EXPECT_EQ(form->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+    EXPECT_FALSE(form->windowIcon().isNull());
+    const QImage icon(QStringLiteral(":/quorvex_icon.xpm"));
+    EXPECT_EQ(icon.size(), QSize(32, 32));
+    QSet<QRgb> colours;
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x)
+            colours.insert(icon.pixel(x, y));
+    EXPECT_GT(colours.size(), 2);
+    EXPECT_LE(colours.size(), 16);
     const QRect desktop = form->screen()->availableGeometry();
     EXPECT_LE((form->frameGeometry().center() - desktop.center()).manhattanLength(), 40);
     // The user may make the window smaller than its content.

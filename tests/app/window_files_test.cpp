@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPagedPaintDevice>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -44,6 +45,9 @@ TEST_F(WindowFiles, ButtonsAndMenuItemsOpenTheirDialogsWithoutRedrawing) {
         {[this] { QTest::mouseClick(form->Button3, Qt::LeftButton); },
          QStringLiteral("Save Data File")},
         {[this] { form->Save1->trigger(); }, QStringLiteral("Save Data File")},
+        {[this] { QTest::mouseClick(form->Button1, Qt::LeftButton); },
+         QStringLiteral("Save Plot Image")},
+        {[this] { form->SaveImageFile1->trigger(); }, QStringLiteral("Save Plot Image")},
     };
     for (const auto& c : cases) {
         dialogTitles.clear();
@@ -51,6 +55,24 @@ TEST_F(WindowFiles, ButtonsAndMenuItemsOpenTheirDialogsWithoutRedrawing) {
         EXPECT_EQ(dialogTitles, QStringList{c.title});
     }
     EXPECT_EQ(form->PlotPassCount(), 1);
+    EXPECT_EQ(form->CurrentFileName, QString()); // the cancelled loads emptied it
+}
+
+TEST_F(WindowFiles, ThePrintButtonAndMenuItemPrintWithoutRedrawing) {
+    int opened = 0;
+    form->SetPrintDeviceOpener([&opened](QString& error) -> std::unique_ptr<QPagedPaintDevice> {
+        ++opened;
+        error = QStringLiteral("There is no default printer currently selected");
+        return nullptr;
+    });
+    form->CurrentFileName = QStringLiteral("/data/site.plt");
+    QTest::mouseClick(form->Button2, Qt::LeftButton);
+    form->PrintImage1->trigger();
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(errors,
+              QStringList(2, QStringLiteral("There is no default printer currently selected.")));
+    EXPECT_EQ(form->PlotPassCount(), 1);
+    EXPECT_EQ(form->CurrentFileName, QStringLiteral("/data/site.plt"));
 }
 
 TEST_F(WindowFiles, CancellingTheFirstLoadEmptiesTheFileName) {

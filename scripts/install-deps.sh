@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth
-    cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils ghostscript
+    cups cups-daemon cups-client printer-driver-cups-pdf poppler-utils ghostscript util-linux
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -25,6 +25,22 @@ bool IsBlankLine(std::string_view line) {
     return line.find_first_not_of(' ') == std::string_view::npos;
 }
 
+namespace {
+
+// Turns the attitude just read into the plane's pole: the azimuth moves back
+// by offset (wrapped once into [0, 360) for azimuths read from 0 up) and the
+// plunge is the complement of the dip. The success flag is left alone.
+void PlaneToPole(Direction& d, double offset) {
+    double azimuth = d.Dec - offset;
+    if (azimuth < 0.0) {
+        azimuth += 360.0;
+    }
+    d.Dec = azimuth;
+    d.Inc = 90.0 - d.Inc;
+}
+
+} // namespace
+
 Direction ReadDataLine(FileType type, std::string_view line, char decimalSeparator) {
     Direction d;
     switch (type) {
@@ -43,28 +59,16 @@ Direction ReadDataLine(FileType type, std::string_view line, char decimalSeparat
     case 8:
         ReadFixedColumnLine(line, ColumnLayoutOf(type), d, decimalSeparator);
         break;
-    case 9: {
+    case 9:
         // Strike and dip, the plane dipping toward strike + 90: its pole.
         ReadTwoNumberLine(line, d, decimalSeparator);
-        double azimuth = d.Dec - 90.0;
-        if (azimuth < 0.0) {
-            azimuth += 360.0;
-        }
-        d.Dec = azimuth;
-        d.Inc = 90.0 - d.Inc;
+        PlaneToPole(d, 90.0);
         break;
-    }
-    case 10: {
+    case 10:
         // Dip direction first, then dip: the pole points away from the dip.
         ReadTwoNumberLine(line, d, decimalSeparator);
-        double azimuth = d.Dec - 180.0;
-        if (azimuth < 0.0) {
-            azimuth += 360.0;
-        }
-        d.Dec = azimuth;
-        d.Inc = 90.0 - d.Inc;
+        PlaneToPole(d, 180.0);
         break;
-    }
     default:
         d.Success = false;
         break;

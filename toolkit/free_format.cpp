@@ -45,6 +45,21 @@ double Convert(std::string_view field, bool& success, char separator) {
     return 0.0;
 }
 
+// The closing steps of both readers: after the previous token, the rest must
+// hold one more token, which is read up to its end; what follows is ignored.
+double ReadLastToken(std::string_view rest, bool& success, char separator) {
+    if (IsBlank(rest)) {
+        success = false;
+        return 0.0;
+    }
+    rest = Strip(rest);
+    std::size_t p = TokenEnd(rest);
+    if (rest[p - 1] == ' ') {
+        --p;
+    }
+    return Convert(Head(rest, p), success, separator);
+}
+
 } // namespace
 
 void ReadTwoNumberLine(std::string_view line, Direction& d, char decimalSeparator) {
@@ -68,18 +83,7 @@ void ReadTwoNumberLine(std::string_view line, Direction& d, char decimalSeparato
         return;
     }
     d.Dec = Convert(Head(text, p - 1), d.Success, decimalSeparator);
-    text = From(text, p);
-    if (IsBlank(text)) {
-        d.Inc = 0.0;
-        d.Success = false;
-        return;
-    }
-    text = Strip(text);
-    p = TokenEnd(text);
-    if (text[p - 1] == ' ') {
-        --p;
-    }
-    d.Inc = Convert(Head(text, p), d.Success, decimalSeparator);
+    d.Inc = ReadLastToken(From(text, p), d.Success, decimalSeparator);
 }
 
 void ReadSiteMeanLine(std::string_view line, Direction& d, char decimalSeparator) {
@@ -117,16 +121,5 @@ void ReadSiteMeanLine(std::string_view line, Direction& d, char decimalSeparator
         return;
     }
     d.Inc = Convert(Head(text, p - 1), d.Success, decimalSeparator);
-    text = From(text, p);
-    if (IsBlank(text)) {
-        d.ErrorRadius = 0.0;
-        d.Success = false;
-        return;
-    }
-    text = Strip(text);
-    p = TokenEnd(text);
-    if (text[p - 1] == ' ') {
-        --p;
-    }
-    d.ErrorRadius = Convert(Head(text, p), d.Success, decimalSeparator);
+    d.ErrorRadius = ReadLastToken(From(text, p), d.Success, decimalSeparator);
 }

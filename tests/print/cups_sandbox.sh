@@ -114,8 +114,10 @@ unset LPDEST PRINTER
 # No personal default printer from ~/.cups/lpoptions may win over the server's.
 export HOME="$root/home"
 
+# lpstat -r exits 0 whether or not the scheduler answers; only its text tells.
+scheduler_running() { [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; }
 for _ in $(seq 1 100); do
-    lpstat -r >/dev/null 2>&1 && break
+    scheduler_running && break
     if ! kill -0 "$cupsd_pid" 2>/dev/null; then
         cat "$root/log/start" "$root/log/error_log" >&2 2>/dev/null
         cupsd_pid=""
@@ -123,7 +125,7 @@ for _ in $(seq 1 100); do
     fi
     sleep 0.1
 done
-lpstat -r >/dev/null 2>&1 || { cat "$root/log/error_log" >&2; cannot_start "cupsd does not answer on $socket"; }
+scheduler_running || { cat "$root/log/error_log" >&2; cannot_start "cupsd does not answer on $socket"; }
 
 if ! lpadmin -p quorvex-pdf -E -v cups-pdf:/ -P "$ppd" 2>"$root/log/lpadmin" ||
     ! lpadmin -d quorvex-pdf 2>>"$root/log/lpadmin"; then

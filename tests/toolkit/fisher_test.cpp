@@ -7,16 +7,9 @@
 #include "angles.h"
 #include "fisher.h"
 #include "floating_point_fault.h"
+#include "sums_of.h"
 
 namespace {
-
-DirectionSums SumsOf(const std::vector<std::pair<double, double>>& decInc) {
-    DirectionSums sums;
-    for (const auto& [dec, inc] : decInc) {
-        sums.Accumulate(dec, inc);
-    }
-    return sums;
-}
 
 TEST(FisherBlock, PublishedExamples) {
     struct Case {

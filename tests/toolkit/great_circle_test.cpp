@@ -8,16 +8,9 @@
 #include "fisher.h"
 #include "floating_point_fault.h"
 #include "great_circle.h"
+#include "sums_of.h"
 
 namespace {
-
-DirectionSums SumsOf(const std::vector<std::pair<double, double>>& decInc) {
-    DirectionSums sums;
-    for (const auto& [dec, inc] : decInc) {
-        sums.Accumulate(dec, inc);
-    }
-    return sums;
-}
 
 const std::vector<std::pair<double, double>> kFiveData = {
     {10, 20}, {60, 35}, {110, 30}, {160, 10}, {200, -15}};

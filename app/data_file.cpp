@@ -1,14 +1,16 @@
 #include "data_file.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "safe_write.h"
 
 QString NormaliseLineBreaks(const QString& text) {
     QString result;
@@ -31,9 +33,12 @@ DataFileText DecodeDataText(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return {NormaliseLineBreaks(text), TextEncoding::Utf8};
-    return {NormaliseLineBreaks(QString::fromLatin1(bytes)), TextEncoding::Latin1};
+    if (utf8.hasError())
+        return {NormaliseLineBreaks(QString::fromLatin1(bytes)), TextEncoding::Latin1, false};
+    const bool mark = text.startsWith(QChar::ByteOrderMark);
+    if (mark)
+        text.remove(0, 1);
+    return {NormaliseLineBreaks(text), TextEncoding::Utf8, mark};
 }
 
 namespace {
@@ -48,7 +53,7 @@ bool FitsLatin1(const QString& text) {
 
 } // namespace
 
-QByteArray EncodeDataText(const QString& text, TextEncoding encoding) {
+QByteArray EncodeDataText(const QString& text, TextEncoding encoding, bool byteOrderMark) {
     QString withBreaks = text;
     withBreaks.replace(u'\n', QStringLiteral("\r\n"));
     if (!text.endsWith(u'\n'))
@@ -56,153 +61,91 @@ QByteArray EncodeDataText(const QString& text, TextEncoding encoding) {
     if (encoding == TextEncoding::Latin1 && FitsLatin1(withBreaks))
         return withBreaks.toLatin1();
     QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    return utf8.encode(withBreaks);
+    const QByteArray encoded = utf8.encode(withBreaks);
+    return byteOrderMark ? QByteArray("\xEF\xBB\xBF") + encoded : encoded;
 }
 
-std::optional<DataFileText> ReadDataFile(const QString& path, QString& error, qint64 maxBytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("Cannot open file %1").arg(path);
-        return std::nullopt;
-    }
-    // Read in pieces and stop past the limit, so that neither a huge file nor
-    // an endless device can exhaust memory.
-    QByteArray bytes;
-    if (file.size() > maxBytes) {
-        error = QStringLiteral("Text exceeds memo capacity");
-        return std::nullopt;
-    }
-    bytes.reserve(file.size());
-    constexpr qint64 kPiece = qint64{1} << 20;
-    bool readFailed = false;
+namespace {
+
+enum class ReadResult { Done, Failed, TooLarge };
+
+// Reads to the end in pieces and stops past the limit, so that neither a huge
+// file nor an endless device can exhaust memory.
+ReadResult ReadAll(int fd, qint64 maxBytes, QByteArray& bytes) {
+    constexpr qsizetype kPiece = qsizetype{1} << 20;
     for (;;) {
-        const QByteArray piece = file.read(kPiece);
-        if (piece.isEmpty()) {
-            readFailed = file.error() != QFileDevice::NoError;
-            break;
-        }
-        bytes.append(piece);
-        if (bytes.size() > maxBytes) {
-            error = QStringLiteral("Text exceeds memo capacity");
-            return std::nullopt;
-        }
+        if (bytes.size() > maxBytes)
+            return ReadResult::TooLarge;
+        const qsizetype used = bytes.size();
+        if (bytes.capacity() < used + kPiece)
+            bytes.reserve(std::max(2 * bytes.capacity(), used + kPiece));
+        bytes.resize(used + kPiece);
+        const ssize_t n = ::read(fd, bytes.data() + used, static_cast<size_t>(kPiece));
+        bytes.resize(used + std::max<ssize_t>(n, 0));
+        if (n == 0)
+            return ReadResult::Done;
+        if (n < 0 && errno != EINTR)
+            return ReadResult::Failed;
     }
-    if (readFailed) {
-        error = QStringLiteral("Cannot open file %1").arg(path);
+}
+
+std::optional<DataFileText> ReadOpenFile(int fd, const QString& name, QString& error,
+                                         qint64 maxBytes) {
+    QByteArray bytes;
+    switch (ReadAll(fd, maxBytes, bytes)) {
+    case ReadResult::Done:
+        break;
+    case ReadResult::Failed:
+        error = QStringLiteral("Cannot open file %1").arg(name);
+        return std::nullopt;
+    case ReadResult::TooLarge:
+        error = QStringLiteral("Text exceeds memo capacity");
         return std::nullopt;
     }
     // A zero byte marks binary data; half of it in the editor would look like
     // a complete file.
     if (bytes.contains('\0')) {
-        error = QStringLiteral("Cannot open file %1: not a text file").arg(path);
+        error = QStringLiteral("Cannot open file %1: not a text file").arg(name);
         return std::nullopt;
     }
     return DecodeDataText(bytes);
 }
 
-QString SaveErrorMessage(int errnoValue) {
-    switch (errnoValue) {
-    case ENOENT:
-        return QStringLiteral("File not found");
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        return QStringLiteral("Invalid filename");
-    case EMFILE:
-    case ENFILE:
-        return QStringLiteral("Too many open files");
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return QStringLiteral("File access denied");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("Disk full");
-    default:
-        return QStringLiteral("I/O error %1").arg(errnoValue);
-    }
-}
-
-namespace {
-
-// errno of the call just made, or EIO when the library reported a failure
-// without one.
-int ErrnoOr(int saved) {
-    return saved != 0 ? saved : EIO;
-}
-
-struct TargetCheck {
-    int Errno = 0;        // 0 when the save may go ahead
-    bool Special = false; // an existing device, pipe or socket
-};
-
-// Checks what QSaveFile would only report coarsely: the folder must exist,
-// and the folder and an existing target must be writable for this user.
-// A missing folder reports ENOTDIR. Symbolic links are followed, as the
-// save itself follows them.
-TargetCheck CheckTarget(const QString& path) {
-    const QFileInfo info(path);
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    struct stat folderStat {};
-    if (::stat(folder.constData(), &folderStat) != 0) {
-        const int err = errno;
-        return {err == ENOENT ? ENOTDIR : err, false};
-    }
-    if (!S_ISDIR(folderStat.st_mode))
-        return {ENOTDIR, false};
-    QString resolved = info.absoluteFilePath();
-    const QByteArray target = QFile::encodeName(resolved);
-    struct stat targetStat {};
-    if (::stat(target.constData(), &targetStat) == 0) {
-        if (S_ISDIR(targetStat.st_mode))
-            return {EISDIR, false};
-        if (::access(target.constData(), W_OK) != 0)
-            return {errno, false};
-        if (!S_ISREG(targetStat.st_mode))
-            return {0, true};
-        resolved = info.canonicalFilePath();
-    }
-    const QByteArray targetFolder = QFile::encodeName(QFileInfo(resolved).absolutePath());
-    if (::access(targetFolder.constData(), W_OK) != 0)
-        return {errno, false};
-    return {};
-}
-
-// A device or pipe cannot be replaced by a renamed file (that would destroy
-// the node), so it is written in place.
-QString WriteInPlace(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return SaveErrorMessage(ErrnoOr(errno));
-    errno = 0;
-    if (file.write(bytes) != bytes.size())
-        return SaveErrorMessage(ErrnoOr(errno));
-    file.close();
-    return {};
-}
-
 } // namespace
 
-QString WriteDataFile(const QString& path, const QString& text, TextEncoding encoding) {
-    const TargetCheck check = CheckTarget(path);
-    if (check.Errno != 0)
-        return SaveErrorMessage(check.Errno);
-    const QByteArray bytes = EncodeDataText(text, encoding);
-    if (check.Special)
-        return WriteInPlace(path, bytes);
-
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return SaveErrorMessage(ErrnoOr(errno));
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const int err = ErrnoOr(errno);
-        file.cancelWriting();
-        return SaveErrorMessage(err);
+std::optional<DataFileText> ReadDataFile(const QString& path, QString& error, SpecialFiles special,
+                                         qint64 maxBytes) {
+    // Opened without blocking, so a pipe that nobody writes cannot hang the
+    // caller before the check below has seen what the file is.
+    const int flags =
+        O_RDONLY | O_NOCTTY | O_CLOEXEC | (special == SpecialFiles::Refuse ? O_NONBLOCK : 0);
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0) {
+        error = QStringLiteral("Cannot open file %1").arg(path);
+        return std::nullopt;
     }
-    errno = 0;
-    if (!file.commit())
-        return SaveErrorMessage(ErrnoOr(errno));
-    return {};
+    struct stat st {};
+    std::optional<DataFileText> text;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        error = QStringLiteral("Cannot open file %1").arg(path);
+    } else if (!S_ISREG(st.st_mode) && special == SpecialFiles::Refuse) {
+        error = QStringLiteral("Cannot open file %1: not a regular file").arg(path);
+    } else if (S_ISREG(st.st_mode) && st.st_size > maxBytes) {
+        error = QStringLiteral("Text exceeds memo capacity");
+    } else {
+        text = ReadOpenFile(fd, path, error, maxBytes);
+    }
+    ::close(fd);
+    return text;
+}
+
+std::optional<DataFileText> ReadDataStream(int fd, const QString& name, QString& error,
+                                           qint64 maxBytes) {
+    return ReadOpenFile(fd, name, error, maxBytes);
+}
+
+QString WriteDataFile(const QString& path, const QString& text, TextEncoding encoding,
+                      bool byteOrderMark) {
+    const WriteOutcome outcome = SafeWriteFile(path, EncodeDataText(text, encoding, byteOrderMark));
+    return outcome.Ok() ? QString() : SaveErrorMessage(outcome.Errno);
 }

@@ -1,15 +1,13 @@
 #include "image_export.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include "bmp_file.h"
 #include "image_view.h"
 #include "main_window.h"
+#include "safe_write.h"
 
 namespace {
 
@@ -18,10 +16,6 @@ constexpr QRgb kWhite = 0xFFFFFFFFu;
 
 bool isExactWhite(QRgb colour) {
     return (colour & 0xFFFFFFu) == 0xFFFFFFu;
-}
-
-bool writeAll(QFileDevice& file, const QByteArray& bytes) {
-    return file.write(bytes) == bytes.size() && file.flush();
 }
 
 } // namespace
@@ -57,12 +51,15 @@ void MakeBlackAndWhite(QImage& image) {
     }
 }
 
-bool IsPngFileName(const QString& path) {
-    return path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+ImageFormat ExportFormat(const QString& path, int filterIndex) {
+    const ImageFormat named = ImageFormatOf(path);
+    if (named != ImageFormat::None)
+        return named;
+    return filterIndex == 1 ? ImageFormat::Png : ImageFormat::Bmp;
 }
 
-QByteArray EncodePlotImage(const QImage& image, bool png) {
-    if (!png)
+QByteArray EncodePlotImage(const QImage& image, ImageFormat format) {
+    if (format != ImageFormat::Png)
         return EncodeMonoBmp(image);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -71,28 +68,6 @@ QByteArray EncodePlotImage(const QImage& image, bool png) {
     if (!writer.write(ToBlackAndWhite(image)))
         return {};
     return bytes;
-}
-
-ImageWriteResult WriteImageFile(const QString& path, const QByteArray& bytes) {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        // A temporary file renamed over a device or pipe would replace it.
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return ImageWriteResult::CannotCreate;
-        return writeAll(file, bytes) ? ImageWriteResult::Written : ImageWriteResult::WriteError;
-    }
-
-    QSaveFile file(path);
-    // In a folder that takes no new files, an existing file is written in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return ImageWriteResult::CannotCreate;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return ImageWriteResult::WriteError;
-    }
-    return file.commit() ? ImageWriteResult::Written : ImageWriteResult::WriteError;
 }
 
 void TQVMainForm::Save2Click(QObject*) {
@@ -106,19 +81,15 @@ void TQVMainForm::Save2Click(QObject*) {
     rasterBlackAndWhite_ = true;
     Image1->update();
 
-    const QByteArray bytes = EncodePlotImage(Raster(), IsPngFileName(*path));
+    const QByteArray bytes =
+        EncodePlotImage(Raster(), ExportFormat(*path, SaveDialog2.FilterIndex()));
     if (bytes.isEmpty()) {
         ShowError(QStringLiteral("Out of system resources"));
         return;
     }
-    switch (WriteImageFile(*path, bytes)) {
-    case ImageWriteResult::Written:
-        break;
-    case ImageWriteResult::CannotCreate:
+    const WriteOutcome outcome = SafeWriteFile(*path, bytes);
+    if (outcome.Failed == WriteOutcome::Step::Create)
         ShowError(QStringLiteral("Cannot create file %1").arg(*path));
-        break;
-    case ImageWriteResult::WriteError:
-        ShowError(QStringLiteral("Stream write error"));
-        break;
-    }
+    else if (outcome.Failed == WriteOutcome::Step::Write)
+        ShowError(SaveErrorMessage(outcome.Errno));
 }

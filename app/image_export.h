@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
+
+#include "image_format.h"
 
 class QImage;
 
@@ -9,16 +10,10 @@ class QImage;
 // exactly white pixels stay white, every other colour becomes black.
 void MakeBlackAndWhite(QImage& image);
 
-// Whether a chosen file name asks for a PNG file: it ends in ".png", any case.
-bool IsPngFileName(const QString& path);
+// The format of an export: the one the name's suffix asks for, else the one
+// of the dialog's chosen filter entry (0 BMP, 1 PNG).
+ImageFormat ExportFormat(const QString& path, int filterIndex);
 
-// The file bytes of a black-and-white image: a 1-bit PNG when png is true,
-// otherwise the 1-bit BMP layout. Empty when the encoder fails.
-QByteArray EncodePlotImage(const QImage& image, bool png);
-
-enum class ImageWriteResult { Written, CannotCreate, WriteError };
-
-// Creates or overwrites the file at path with bytes. A regular file is
-// replaced only once every byte is on disk, so a failed write leaves the old
-// file as it was; a device or pipe is written directly.
-ImageWriteResult WriteImageFile(const QString& path, const QByteArray& bytes);
+// The file bytes of a black-and-white image: a 1-bit PNG or the 1-bit BMP
+// layout. Empty when the encoder fails.
+QByteArray EncodePlotImage(const QImage& image, ImageFormat format);

@@ -389,6 +389,7 @@ void TQVMainForm::Open1Click(QObject*) {
         if (loaded->Text != EditorText())
             DataFileMemo->setPlainText(loaded->Text);
         dataEncoding_ = loaded->Encoding;
+        dataByteOrderMark_ = loaded->ByteOrderMark;
     }
     CurrentFileName = OpenDialog1.FileName();
 }
@@ -397,7 +398,7 @@ void TQVMainForm::Save1Click(QObject*) {
     const std::optional<QString> path = RunDialog(SaveDialog1);
     if (!path)
         return;
-    const QString error = WriteDataFile(*path, EditorText(), dataEncoding_);
+    const QString error = WriteDataFile(*path, EditorText(), dataEncoding_, dataByteOrderMark_);
     if (!error.isEmpty()) {
         ShowError(error);
         return;

@@ -131,8 +131,10 @@ private:
     QImage raster_;
     std::unique_ptr<RasterCanvas> canvas_;
     bool rasterBlackAndWhite_ = false;
-    // Encoding of the last loaded file; a save writes the text back in it.
+    // Encoding and byte-order mark of the last loaded file; a save writes the
+    // text back alike.
     TextEncoding dataEncoding_ = TextEncoding::Utf8;
+    bool dataByteOrderMark_ = false;
     bool started_ = false;
     int plotPassCount_ = 0;
 

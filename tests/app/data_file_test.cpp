@@ -15,6 +15,7 @@
 #include <sys/sysmacros.h>
 
 #include "file_system_fixtures.h"
+#include "safe_write.h"
 
 namespace {
 
@@ -47,21 +48,27 @@ TEST(DecodeDataText, ValidUtf8IsUtf8AndAnythingElseIsLatin1) {
         QByteArray bytes;
         QString text;
         TextEncoding encoding;
+        bool mark;
     };
     const Case cases[] = {
-        {"10 20\r\n", QStringLiteral("10 20\n"), TextEncoding::Utf8},
-        {"caf\xC3\xA9", QStringLiteral("caf\u00E9"), TextEncoding::Utf8},
-        {"caf\xE9", QStringLiteral("caf\u00E9"), TextEncoding::Latin1},
+        {"10 20\r\n", QStringLiteral("10 20\n"), TextEncoding::Utf8, false},
+        {"caf\xC3\xA9", QStringLiteral("caf\u00E9"), TextEncoding::Utf8, false},
+        {"caf\xE9", QStringLiteral("caf\u00E9"), TextEncoding::Latin1, false},
         // A sequence cut off at the end of the file is not UTF-8.
-        {"ab\xC3", QStringLiteral("ab\u00C3"), TextEncoding::Latin1},
-        // The byte-order mark stays in the text, so it is written back.
-        {"\xEF\xBB\xBFx", QStringLiteral("\uFEFFx"), TextEncoding::Utf8},
-        {"", QString(), TextEncoding::Utf8},
+        {"ab\xC3", QStringLiteral("ab\u00C3"), TextEncoding::Latin1, false},
+        // The byte-order mark is noted, not shown: line 1 stays readable.
+        {"\xEF\xBB\xBF"
+         "10 20",
+         QStringLiteral("10 20"), TextEncoding::Utf8, true},
+        // Only a leading one is a mark.
+        {"x\xEF\xBB\xBF", QStringLiteral("x\uFEFF"), TextEncoding::Utf8, false},
+        {"", QString(), TextEncoding::Utf8, false},
     };
     for (const auto& c : cases) {
         const DataFileText decoded = DecodeDataText(c.bytes);
         EXPECT_EQ(decoded.Text, c.text) << c.bytes.toHex().constData();
         EXPECT_EQ(decoded.Encoding, c.encoding) << c.bytes.toHex().constData();
+        EXPECT_EQ(decoded.ByteOrderMark, c.mark) << c.bytes.toHex().constData();
     }
 }
 
@@ -98,7 +105,7 @@ TEST(EncodeDataText, DecodedFilesEndingInCrLfComeBackByteForByte) {
     };
     for (const QByteArray& bytes : files) {
         const DataFileText decoded = DecodeDataText(bytes);
-        EXPECT_EQ(EncodeDataText(decoded.Text, decoded.Encoding), bytes)
+        EXPECT_EQ(EncodeDataText(decoded.Text, decoded.Encoding, decoded.ByteOrderMark), bytes)
             << bytes.toHex().constData();
     }
 }
@@ -140,15 +147,29 @@ TEST_F(DataFileOnDisk, ReadFailuresNameThePath) {
 TEST_F(DataFileOnDisk, TheSizeLimitIsInclusive) {
     WriteBytes(PathOf("ten.plt"), "123456789\n");
     QString error;
-    EXPECT_TRUE(ReadDataFile(PathOf("ten.plt"), error, 10).has_value());
-    EXPECT_FALSE(ReadDataFile(PathOf("ten.plt"), error, 9).has_value());
+    EXPECT_TRUE(ReadDataFile(PathOf("ten.plt"), error, SpecialFiles::Refuse, 10).has_value());
+    EXPECT_FALSE(ReadDataFile(PathOf("ten.plt"), error, SpecialFiles::Refuse, 9).has_value());
     EXPECT_EQ(error, QStringLiteral("Text exceeds memo capacity"));
 }
 
 TEST(ReadDataFile, AnEndlessDeviceStopsAtTheLimit) {
     QString error;
-    EXPECT_FALSE(ReadDataFile(QStringLiteral("/dev/zero"), error, 1 << 20).has_value());
+    EXPECT_FALSE(
+        ReadDataFile(QStringLiteral("/dev/zero"), error, SpecialFiles::Read, 1 << 20).has_value());
     EXPECT_EQ(error, QStringLiteral("Text exceeds memo capacity"));
+}
+
+// A pipe with no writer would block an open or a read for good; the window
+// refuses everything that is not a regular file, at once.
+TEST_F(DataFileOnDisk, TheWindowRefusesPipesAndDevicesWithoutWaiting) {
+    const QString fifo = PathOf("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+        QString error;
+        EXPECT_FALSE(ReadDataFile(path, error).has_value());
+        EXPECT_EQ(error, QStringLiteral("Cannot open file ") + path +
+                             QStringLiteral(": not a regular file"));
+    }
 }
 
 TEST_F(DataFileOnDisk, WriteReplacesTheFileAndKeepsItsPermissions) {
@@ -223,16 +244,24 @@ TEST(WriteDataFile, AReadOnlyFileSystemIsDeniedAndKeepsTheFile) {
     EXPECT_EQ(ReadBytes(path), QByteArray("keep me\r\n"));
 }
 
+// Small texts matter most: they fit the write buffer, so the failure comes
+// only when the buffer is flushed at the very end.
 TEST(WriteDataFile, AFullDiskIsReportedAndTheOldFileSurvives) {
     TmpfsMount mount("size=64k");
     if (!mount.Mounted())
         GTEST_SKIP() << "needs root: " << mount.Error().toStdString();
     const QString path = mount.Path() + QStringLiteral("/data.plt");
     WriteBytes(path, "10 20\r\n");
-    const QString big(200 * 1024, u'7');
-    EXPECT_EQ(WriteDataFile(path, big, TextEncoding::Utf8), QStringLiteral("Disk full"));
-    EXPECT_EQ(ReadBytes(path), QByteArray("10 20\r\n"));
-    EXPECT_EQ(QDir(mount.Path()).entryList(QDir::Files), QStringList{QStringLiteral("data.plt")});
+    ASSERT_TRUE(FillFileSystem(mount.Path() + QStringLiteral("/filler")));
+    for (const qsizetype size : {1, 1000, 15000, 200 * 1024}) {
+        EXPECT_EQ(WriteDataFile(path, QString(size, u'7'), TextEncoding::Utf8),
+                  QStringLiteral("Disk full"))
+            << size;
+        EXPECT_EQ(ReadBytes(path), QByteArray("10 20\r\n")) << size;
+        EXPECT_EQ(QDir(mount.Path()).entryList(QDir::Files),
+                  QStringList({QStringLiteral("data.plt"), QStringLiteral("filler")}))
+            << size;
+    }
 }
 
 TEST_F(DataFileOnDisk, RunningOutOfDescriptorsIsTooManyOpenFiles) {

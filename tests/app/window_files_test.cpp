@@ -210,10 +210,13 @@ TEST_F(WindowFiles, AFullDiskIsShownAndTheOldFileSurvives) {
         GTEST_SKIP() << "needs root: " << mount.Error().toStdString();
     const QString path = mount.Path() + QStringLiteral("/data.plt");
     WriteBytes(path, "10 20\r\n");
-    form->DataFileMemo->setPlainText(QString(100 * 1024, u'9'));
+    ASSERT_TRUE(FillFileSystem(mount.Path() + QStringLiteral("/filler")));
+    form->DataFileMemo->setPlainText(QStringLiteral("30 40\n50 60\n"));
+    form->CurrentFileName = QStringLiteral("/earlier.plt");
     Save(path);
     EXPECT_EQ(errors, QStringList{QStringLiteral("Disk full.")});
     EXPECT_EQ(ReadBytes(path), QByteArray("10 20\r\n"));
+    EXPECT_EQ(form->CurrentFileName, QStringLiteral("/earlier.plt"));
 }
 
 TEST_F(WindowFiles, AFiftyMegabyteFileLoadsAndSavesWhole) {

@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "file_system_fixtures.h"
 #include "image_export.h"
 #include "main_window.h"
 
@@ -190,14 +191,14 @@ TEST_F(ImageExportTest, FileThatCannotBeCreated) {
     EXPECT_EQ(GreyOrColourPixels(window_.Raster()), 0);
 }
 
-TEST_F(ImageExportTest, DeviceThatFillsUpGivesStreamWriteErrorAndStaysADevice) {
+TEST_F(ImageExportTest, DeviceThatFillsUpGivesDiskFullAndStaysADevice) {
     const QString full = QStringLiteral("/dev/full");
     if (!QFileInfo::exists(full))
         GTEST_SKIP() << "no /dev/full here";
     // Not read back: reading /dev/full never ends.
     chosen_ = full;
     window_.Save2Click(window_.Button1);
-    EXPECT_EQ(errors_, QStringList{"Stream write error."});
+    EXPECT_EQ(errors_, QStringList{"Disk full."});
     EXPECT_FALSE(QFileInfo(full).isFile());
 }
 
@@ -220,9 +221,30 @@ TEST_F(ImageExportTest, FailedWriteKeepsTheFileThatWasThere) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(errors_, QStringList{"Stream write error."});
+    EXPECT_EQ(errors_, QStringList{"I/O error 27."}); // EFBIG, the system's own number
     EXPECT_EQ(ReadFile(path), good);
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"kept.bmp"});
+}
+
+// Both formats onto a file system with no room left: the small PNG fits the
+// write buffer, so its failure shows only when the buffer is flushed.
+TEST_F(ImageExportTest, AFullDiskIsReportedAndTheOldImageSurvives) {
+    TmpfsMount mount("size=128k");
+    if (!mount.Mounted())
+        GTEST_SKIP() << "needs root: " << mount.Error().toStdString();
+    const QByteArray old = "old image";
+    for (const char* name : {"plot.png", "plot.bmp"}) {
+        WriteBytes(mount.Path() + u'/' + QLatin1String(name), old);
+    }
+    ASSERT_TRUE(FillFileSystem(mount.Path() + QStringLiteral("/filler")));
+    for (const char* name : {"plot.png", "plot.bmp"}) {
+        errors_.clear();
+        const QString path = mount.Path() + u'/' + QLatin1String(name);
+        EXPECT_EQ(Export(path), old) << name;
+        EXPECT_EQ(errors_, QStringList{"Disk full."}) << name;
+    }
+    EXPECT_EQ(QDir(mount.Path()).entryList(QDir::Files),
+              QStringList({"filler", "plot.bmp", "plot.png"}));
 }
 
 TEST(MakeBlackAndWhite, OnlyExactWhiteStaysWhiteInEveryRasterFormat) {

@@ -33,3 +33,7 @@ private:
 
 // Sets or clears the immutable attribute of a file (root only).
 bool SetImmutable(const QString& path, bool on, QString& error);
+
+// Fills the file system of folder with a file of that name until no byte more
+// fits; false when the file system accepted more than a gigabyte.
+bool FillFileSystem(const QString& fillerPath);

@@ -64,3 +64,27 @@ bool SetImmutable(const QString& path, bool on, QString& error) {
     ::close(fd);
     return ok;
 }
+
+bool FillFileSystem(const QString& fillerPath) {
+    const int fd = ::open(QFile::encodeName(fillerPath).constData(), O_WRONLY | O_CREAT, 0644);
+    if (fd < 0)
+        return false;
+    // Page by page, then byte by byte: a small write must find no room at all.
+    static const char page[4096] = {};
+    qint64 total = 0;
+    bool full = false;
+    for (std::size_t chunk : {sizeof page, std::size_t{1}}) {
+        for (;;) {
+            const ssize_t n = ::write(fd, page, chunk);
+            if (n < 0) {
+                full = errno == ENOSPC;
+                break;
+            }
+            total += n;
+            if (total > (qint64{1} << 30))
+                break;
+        }
+    }
+    ::close(fd);
+    return full;
+}

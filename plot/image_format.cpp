@@ -1,0 +1,13 @@
+#include "image_format.h"
+
+#include <QFileInfo>
+#include <QString>
+
+ImageFormat ImageFormatOf(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"bmp")
+        return ImageFormat::Bmp;
+    if (suffix == u"png")
+        return ImageFormat::Png;
+    return ImageFormat::None;
+}

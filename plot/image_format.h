@@ -1,0 +1,9 @@
+#pragma once
+
+class QString;
+
+// The formats a plot image is written in; None for a name that asks for none.
+enum class ImageFormat { None, Bmp, Png };
+
+// The format a file name asks for by its suffix, in any case: ".bmp", ".png".
+ImageFormat ImageFormatOf(const QString& path);

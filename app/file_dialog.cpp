@@ -2,7 +2,26 @@
 
 #include <QFileDialog>
 
+#include <algorithm>
+
 #include <utility>
+
+namespace {
+
+// The extension of a Qt filter entry with one plain pattern: "PNG image
+// (*.png)" gives "png"; wildcards and lists give nothing.
+QString FilterExtension(const QString& entry) {
+    const qsizetype open = entry.lastIndexOf(QStringLiteral("(*."));
+    if (open < 0 || !entry.endsWith(u')'))
+        return {};
+    const QString extension = entry.mid(open + 3, entry.size() - open - 4);
+    const bool plain =
+        !extension.isEmpty() && std::all_of(extension.begin(), extension.end(),
+                                            [](QChar c) { return c.isLetterOrNumber(); });
+    return plain ? extension : QString();
+}
+
+} // namespace
 
 FileDialog::FileDialog(Mode mode, QString title, QString filter, QString defaultExtension)
     : mode_(mode), title_(std::move(title)), filter_(std::move(filter)),
@@ -46,8 +65,18 @@ std::unique_ptr<QFileDialog> FileDialog::CreateQtDialog(QWidget* parent) const {
     if (suffix.startsWith(u'.'))
         suffix.remove(0, 1);
     dialog->setDefaultSuffix(suffix);
-    if (filterIndex_ >= 0 && filterIndex_ < filters.size())
+    if (extensionFollowsFilter_) {
+        QFileDialog* qt = dialog.get();
+        QObject::connect(qt, &QFileDialog::filterSelected, qt, [qt, suffix](const QString& entry) {
+            const QString chosen = FilterExtension(entry);
+            qt->setDefaultSuffix(chosen.isEmpty() ? suffix : chosen);
+        });
+    }
+    if (filterIndex_ >= 0 && filterIndex_ < filters.size()) {
         dialog->selectNameFilter(filters[filterIndex_]);
+        if (extensionFollowsFilter_ && !FilterExtension(filters[filterIndex_]).isEmpty())
+            dialog->setDefaultSuffix(FilterExtension(filters[filterIndex_]));
+    }
     if (!fileName_.isEmpty())
         dialog->selectFile(fileName_);
     return dialog;

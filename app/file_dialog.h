@@ -19,6 +19,10 @@ public:
     // existing file is overwritten.
     FileDialog(Mode mode, QString title, QString filter, QString defaultExtension);
 
+    // Whether a typed name without extension gets the extension of the chosen
+    // filter entry ("*.png" gives ".png") rather than the default one.
+    void SetExtensionFollowsFilter(bool follows) { extensionFollowsFilter_ = follows; }
+
     Mode GetMode() const { return mode_; }
     const QString& Title() const { return title_; }
     const QString& Filter() const { return filter_; }
@@ -47,4 +51,5 @@ private:
     QString defaultExtension_;
     QString fileName_;
     int filterIndex_ = 0;
+    bool extensionFollowsFilter_ = false;
 };

@@ -113,6 +113,7 @@ TQVMainForm::TQVMainForm(QWidget* parent)
       raster_(kRasterSize, QImage::Format_RGB32) {
     InitQuorvexResources();
     QVMainForm = this;
+    SaveDialog2.SetExtensionFollowsFilter(true);
     setObjectName(QStringLiteral("QVMainForm"));
     setWindowTitle(QStringLiteral("Quorvex"));
     setWindowIcon(QIcon(QStringLiteral(":/quorvex_icon.xpm")));

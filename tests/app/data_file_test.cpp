@@ -10,9 +10,11 @@
 #include "qstring_printer.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "file_system_fixtures.h"
 #include "safe_write.h"
@@ -205,6 +207,68 @@ TEST_F(DataFileOnDisk, ALinkIsFollowedAndADeviceIsWrittenInPlace) {
     struct stat node {};
     ASSERT_EQ(::stat(device.constData(), &node), 0);
     EXPECT_TRUE(S_ISCHR(node.st_mode));
+}
+
+// A pipe is written in place; one that nobody reads fails at once instead of
+// freezing the window.
+TEST_F(DataFileOnDisk, APipeIsWrittenInPlaceAndOneWithoutReaderFailsAtOnce) {
+    const QByteArray fifo = QFile::encodeName(PathOf("pipe"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_EQ(WriteDataFile(PathOf("pipe"), QStringLiteral("1 2"), TextEncoding::Utf8),
+              QStringLiteral("I/O error %1").arg(ENXIO));
+
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(WriteDataFile(PathOf("pipe"), QStringLiteral("1 2"), TextEncoding::Utf8), QString());
+    char received[16] = {};
+    EXPECT_EQ(::read(reader, received, sizeof received), 5);
+    ::close(reader);
+    EXPECT_EQ(QByteArray(received), QByteArray("1 2\r\n"));
+    struct stat node {};
+    ASSERT_EQ(::stat(fifo.constData(), &node), 0);
+    EXPECT_TRUE(S_ISFIFO(node.st_mode));
+}
+
+// In a shared sticky folder such as /tmp another user may plant a link that
+// points at one of our files; it is followed only when the kernel's
+// protected-symlinks rule would follow it, whatever the machine's setting.
+TEST_F(DataFileOnDisk, ALinkInAStickyFolderIsFollowedOnlyForItsOwnerOrTheFolders) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give links other owners";
+    constexpr uid_t kOther = 4242;
+    const uid_t self = ::geteuid();
+    const struct {
+        const char* name;
+        mode_t folderMode;
+        uid_t folderOwner;
+        uid_t linkOwner;
+        bool followed;
+    } cases[] = {
+        {"another user's link in a sticky shared folder", 01777, self, kOther, false},
+        {"our own link there", 01777, self, self, true},
+        {"the folder owner's link", 01777, kOther, kOther, true},
+        {"another user's link in a folder that is not sticky", 0777, self, kOther, true},
+    };
+    const QString target = PathOf("target.plt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(target, "mine\r\n");
+        const QString shared = PathOf("shared");
+        QDir(shared).removeRecursively();
+        ASSERT_TRUE(QDir().mkdir(shared));
+        const QByteArray sharedName = QFile::encodeName(shared);
+        const QByteArray link = sharedName + "/site.plt";
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), link.constData()), 0);
+        ASSERT_EQ(::lchown(link.constData(), c.linkOwner, c.linkOwner), 0);
+        ASSERT_EQ(::chown(sharedName.constData(), c.folderOwner, c.folderOwner), 0);
+        ASSERT_EQ(::chmod(sharedName.constData(), c.folderMode), 0);
+
+        const QString message =
+            WriteDataFile(QFile::decodeName(link), QStringLiteral("1 2"), TextEncoding::Utf8);
+        EXPECT_EQ(message, c.followed ? QString() : QStringLiteral("File access denied"));
+        EXPECT_EQ(ReadBytes(target), c.followed ? QByteArray("1 2\r\n") : QByteArray("mine\r\n"));
+        EXPECT_TRUE(QFileInfo(QFile::decodeName(link)).isSymLink());
+    }
 }
 
 TEST_F(DataFileOnDisk, AMissingFolderIsAnInvalidFilename) {

@@ -1,5 +1,6 @@
 #include "file_dialog.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QTemporaryDir>
 
@@ -90,6 +91,35 @@ TEST(FileDialog, ATypedNameWithoutExtensionGetsTheDefaultOne) {
     qt->selectFile(QStringLiteral("site7"));
     static_cast<QDialog*>(qt.get())->accept();
     EXPECT_EQ(dialog.TakeResult(*qt), folder.filePath(QStringLiteral("site7.plt")));
+}
+
+// The image dialog: the entry the user picks in the file-type box decides the
+// extension a bare name gets, as the entry's own text promises.
+TEST(FileDialog, ABareNameGetsTheExtensionOfTheChosenFilterWhereAsked) {
+    QTemporaryDir folder;
+    FileDialog dialog(FileDialog::Mode::Save, QStringLiteral("Save Plot Image"),
+                      QStringLiteral("BMP bitmap (.bmp will be added)|*.bmp|"
+                                     "PNG image (.png will be added)|*.png"),
+                      QStringLiteral(".bmp"));
+    dialog.SetExtensionFollowsFilter(true);
+    const struct {
+        int entry;
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        {1, "figure", "figure.png"}, {0, "figure", "figure.bmp"}, {1, "figure.bmp", "figure.bmp"}};
+    for (const auto& c : cases) {
+        const std::unique_ptr<QFileDialog> qt = dialog.CreateQtDialog(nullptr);
+        qt->setDirectory(folder.path());
+        auto* types = qt->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        types->setCurrentIndex(c.entry);
+        emit types->textActivated(types->currentText()); // as a click on the entry reports it
+        qt->selectFile(QString::fromLatin1(c.typed));
+        static_cast<QDialog*>(qt.get())->accept();
+        EXPECT_EQ(dialog.TakeResult(*qt), folder.filePath(QString::fromLatin1(c.saved))) << c.typed;
+        EXPECT_EQ(dialog.FilterIndex(), c.entry);
+    }
 }
 
 } // namespace

@@ -144,6 +144,8 @@ TEST_F(WindowFiles, LoadThenSaveGivesTheSameBytes) {
         "Site \xC3\xA9t\xC3\xA9\r\n1 2\r\n", // UTF-8 stays UTF-8
         "no final break",                    // gains only its one line break
         "with\xA0no-break space\r\n",
+        "\xEF\xBB\xBF"
+        "10 20\r\n", // the mark comes back, though never shown
     };
     for (const QByteArray& bytes : files) {
         const QString path = Write("round.plt", bytes);
@@ -156,6 +158,14 @@ TEST_F(WindowFiles, LoadThenSaveGivesTheSameBytes) {
         EXPECT_EQ(ReadBytes(path), expected) << bytes.toHex().constData();
     }
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'|').toStdString();
+}
+
+// A byte-order mark is invisible in the editor; as part of line 1 it would
+// make that datum silently unreadable.
+TEST_F(WindowFiles, AByteOrderMarkIsNotPartOfTheFirstLine) {
+    Load(Write("marked.plt", "\xEF\xBB\xBF"
+                             "10 20\r\n30 40\r\n"));
+    EXPECT_EQ(form->EditorText(), QStringLiteral("10 20\n30 40\n"));
 }
 
 TEST_F(WindowFiles, LineFeedFilesAreSavedWithCrLf) {

@@ -180,6 +180,21 @@ TEST_F(ImageExportTest, NameEndingInPngGetsAPngEveryOtherNameTheBmp) {
     }
 }
 
+// The dialog's chosen entry decides where the name does not: the PNG entry
+// with a name the platform left without extension writes a PNG.
+TEST_F(ImageExportTest, ANameWithoutKnownSuffixTakesTheFormatOfTheChosenEntry) {
+    for (const int entry : {0, 1}) {
+        window_.SetDialogRunner([&](FileDialog& dialog) -> std::optional<QString> {
+            dialog.Accept(Path("figure"), entry);
+            return Path("figure");
+        });
+        window_.Save2Click(window_.Button1);
+        const QByteArray bytes = ReadFile(Path("figure"));
+        EXPECT_TRUE(bytes.startsWith(entry == 1 ? "\x89PNG" : "BM")) << entry;
+    }
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
 TEST_F(ImageExportTest, FileThatCannotBeCreated) {
     const QString missingFolder = QStringLiteral("/nonexistent-quorvex-folder/plot.bmp");
     Export(missingFolder);

@@ -1,7 +1,5 @@
 #include "plot_command.h"
 
-#include <QFileInfo>
-
 namespace {
 
 struct IntegerOption {
@@ -42,20 +40,12 @@ bool parseSmallInteger(const QString& text, int maximum, int& value) {
 
 } // namespace
 
-ImageFormat ImageFormatOf(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"bmp")
-        return ImageFormat::Bmp;
-    if (suffix == u"png")
-        return ImageFormat::Png;
-    return ImageFormat::None;
-}
-
 PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     PlotCommandParse parse;
     PlotCommand& command = parse.Command;
     QStringList positional;
     bool fileNameGiven = false;
+    bool outputGiven = false;
     bool optionsEnded = false;
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -130,6 +120,8 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
             command.*option.field = value;
             if (option.field == &PlotCommand::FileName)
                 fileNameGiven = true;
+            if (option.field == &PlotCommand::Output)
+                outputGiven = true;
         }
         if (!known) {
             parse.Error = QStringLiteral("unknown option '%1'").arg(argument);
@@ -149,6 +141,11 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     command.Input = positional[0];
     if (!fileNameGiven)
         command.FileName = command.Input;
+    if (outputGiven && command.Output.isEmpty()) {
+        // An empty name would silently write no image at all.
+        parse.Error = QStringLiteral("the image file name is empty");
+        return parse;
+    }
     if (!command.Output.isEmpty()) {
         command.Format = ImageFormatOf(command.Output);
         if (command.Format == ImageFormat::None)

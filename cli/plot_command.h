@@ -3,8 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-// What the image file written by quorvex-plot holds, chosen by the name's suffix.
-enum class ImageFormat { None, Bmp, Png };
+#include "image_format.h"
 
 // One run of quorvex-plot, as its command line asks for it.
 struct PlotCommand {
@@ -30,9 +29,6 @@ struct PlotCommandParse {
 // "--opt VALUE" and "--opt=VALUE"; "--" ends the options; the one positional
 // argument is the data file. Later repeats of an option win.
 PlotCommandParse ParsePlotCommand(const QStringList& arguments);
-
-// ".bmp" and ".png" in any case; anything else is None.
-ImageFormat ImageFormatOf(const QString& path);
 
 // The --help text, ending in a line break.
 QString PlotUsage();

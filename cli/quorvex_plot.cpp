@@ -1,6 +1,7 @@
 // quorvex-plot: renders the plot of a data file without a display, for scripts
 // and batch runs, through the same plot pass as the window.
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QFont>
@@ -8,18 +9,24 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMessageLogContext>
-#include <QSaveFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "bmp_file.h"
-#include "data_text.h"
+#include "data_file.h"
 #include "floating_point_fault.h"
 #include "line_view.h"
 #include "plot_command.h"
 #include "plot_geometry.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
+#include "safe_write.h"
 
 namespace {
 
@@ -36,39 +43,63 @@ void printError(const QString& message) {
     std::fputs(("quorvex-plot: " + message + "\n").toUtf8().constData(), stderr);
 }
 
-bool readInput(const QString& path, QByteArray& bytes) {
-    QFile file;
-    const bool opened = path == u"-" ? file.open(stdin, QIODevice::ReadOnly)
-                                     : (file.setFileName(path), file.open(QIODevice::ReadOnly));
-    if (!opened) {
-        printError(QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        printError(QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
-        return false;
-    }
-    return true;
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Replaces the file only once everything was written, so a failed run never
-// leaves a half image where a good one stood.
+// The input as an open descriptor: standard input for "-", else the file.
+int openInput(const QString& path) {
+    if (path == u"-")
+        return STDIN_FILENO;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        printError(QStringLiteral("cannot read '%1': %2").arg(path, systemReason(errno)));
+    return fd;
+}
+
+// Writing the image over the data it was drawn from would lose the data;
+// the files themselves are compared, so links and other spellings count.
+bool outputIsInput(int inputFd, const QString& output) {
+    struct stat in {};
+    struct stat out {};
+    return ::fstat(inputFd, &in) == 0 && S_ISREG(in.st_mode) &&
+           ::stat(QFile::encodeName(output).constData(), &out) == 0 && in.st_dev == out.st_dev &&
+           in.st_ino == out.st_ino;
+}
+
+// The same limit and messages as the window's load.
+std::optional<DataFileText> readInput(int fd, const QString& path) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        printError(QStringLiteral("cannot read '%1': %2").arg(path, systemReason(EISDIR)));
+        return std::nullopt;
+    }
+    QString error;
+    std::optional<DataFileText> text = ReadDataStream(fd, path, error);
+    if (!text)
+        printError(error);
+    return text;
+}
+
+QByteArray encodeImage(const QImage& image, ImageFormat format) {
+    if (format == ImageFormat::Bmp)
+        return EncodeMonoBmp(image);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return image.save(&buffer, "PNG") ? bytes : QByteArray();
+}
+
 bool writeImage(const QImage& image, const QString& path, ImageFormat format) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        printError(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+    const QByteArray bytes = encodeImage(image, format);
+    if (bytes.isEmpty()) {
+        printError(QStringLiteral("cannot write '%1': the image could not be encoded").arg(path));
         return false;
     }
-    bool written = false;
-    if (format == ImageFormat::Bmp) {
-        const QByteArray bytes = EncodeMonoBmp(image);
-        written = file.write(bytes) == bytes.size();
-    } else {
-        written = image.save(&file, "PNG");
-    }
-    if (!written || !file.commit()) {
-        printError(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+    const WriteOutcome outcome = SafeWriteFile(path, bytes);
+    if (!outcome.Ok()) {
+        printError(
+            QStringLiteral("cannot write '%1': %2").arg(path, SaveErrorMessage(outcome.Errno)));
         return false;
     }
     return true;
@@ -95,9 +126,24 @@ void printLines(const QStringList& lines) {
         std::fputs((line + u'\n').toUtf8().constData(), stdout);
 }
 
+// With standard output closed, the next file opened would take its number
+// and receive the result lines; /dev/null takes the place instead, and the
+// closed output is reported as the failed write it is.
+bool guardStandardOutput() {
+    if (::fcntl(STDOUT_FILENO, F_GETFD) != -1)
+        return true;
+    const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (fd >= 0 && fd != STDOUT_FILENO) {
+        ::dup2(fd, STDOUT_FILENO);
+        ::close(fd);
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    const bool standardOutputOpen = guardStandardOutput();
     // No display is ever needed; an explicit platform choice is still honoured.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -116,10 +162,20 @@ int main(int argc, char* argv[]) {
     }
     const PlotCommand& command = parse.Command;
 
-    QByteArray bytes;
-    if (!readInput(command.Input, bytes))
+    const int inputFd = openInput(command.Input);
+    if (inputFd < 0)
         return kExitUsage;
-    const LineView lines(DecodeDataText(bytes));
+    if (!command.Output.isEmpty() && outputIsInput(inputFd, command.Output)) {
+        printError(QStringLiteral("the image '%1' would replace the data file it is drawn from")
+                       .arg(command.Output));
+        return kExitUsage;
+    }
+    const std::optional<DataFileText> text = readInput(inputFd, command.Input);
+    if (inputFd != STDIN_FILENO)
+        ::close(inputFd);
+    if (!text)
+        return kExitUsage;
+    const LineView lines(text->Text);
 
     QImage image(kImageWidth, kImageHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -143,16 +199,22 @@ int main(int argc, char* argv[]) {
     PlotExtent extent;
     PlotReport report;
     int status = 0;
+    bool printed = false;
     try {
         DrawPlot(canvas, inputs, extent, &report);
         printLines(report.FisherLines);
         printLines(report.GreatCircleLines);
+        printed = !report.FisherLines.isEmpty() || !report.GreatCircleLines.isEmpty();
     } catch (const FloatingPointFault& fault) {
         // The pass draws no result lines after a fault, so none are printed.
         printError(QString::fromLatin1(fault.what()));
         status = kExitFault;
     }
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || (printed && !standardOutputOpen)) {
+        const int error = standardOutputOpen ? errno : EBADF;
+        printError(QStringLiteral("cannot write the result lines: %1").arg(systemReason(error)));
+        status = kExitUsage;
+    }
 
     if (!command.Output.isEmpty() && !writeImage(image, command.Output, command.Format))
         return kExitUsage;

@@ -90,6 +90,8 @@ TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
         {QStringLiteral("a"), QStringLiteral("--error-circles"), QStringLiteral("x")},
         {QStringLiteral("a"), QStringLiteral("--fisher=1")},
         {QStringLiteral("a"), QStringLiteral("-o")},
+        {QStringLiteral("a"), QStringLiteral("-o"), QString()},
+        {QStringLiteral("a"), QStringLiteral("--output=")},
         {QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("plot.gif")},
         {QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("plot")},
         {QStringLiteral("a"), QStringLiteral("-x")},

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -11,8 +12,14 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "bmp_file.h"
+#include "file_system_fixtures.h"
 
 namespace {
 
@@ -38,10 +45,14 @@ QProcessEnvironment cleanEnvironment() {
     return env;
 }
 
+// setup may redirect the process's channels to files before it starts.
 PlotRun runPlot(const QStringList& arguments, const QByteArray& input = {},
-                const QProcessEnvironment& env = cleanEnvironment()) {
+                const QProcessEnvironment& env = cleanEnvironment(),
+                const std::function<void(QProcess&)>& setup = {}) {
     QProcess process;
     process.setProcessEnvironment(env);
+    if (setup)
+        setup(process);
     process.start(QStringLiteral(QUORVEX_PLOT_BINARY), arguments);
     PlotRun run;
     if (!process.waitForStarted(10000))
@@ -173,6 +184,7 @@ TEST_F(QuorvexPlot, RefusesWhatItCannotDo) {
         {"output in a missing folder",
          {QStringLiteral("-o"), path(QStringLiteral("no/such/dir/x.png")), data}},
         {"output format unknown", {QStringLiteral("-o"), path(QStringLiteral("x.gif")), data}},
+        {"empty output name", {QStringLiteral("-o"), QString(), data}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -240,6 +252,121 @@ TEST_F(QuorvexPlot, RefusedRunLeavesAnOldImageAlone) {
         {QStringLiteral("--plot-type=9"), QStringLiteral("-o"), image, writeData(kFisherData)});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(readAll(image), QByteArray("old"));
+}
+
+// An image that no longer fits is reported, and the old one stays whole.
+TEST_F(QuorvexPlot, AFullDiskKeepsTheOldImage) {
+    TmpfsMount mount("size=128k");
+    if (!mount.Mounted())
+        GTEST_SKIP() << "needs root: " << mount.Error().toStdString();
+    const QString data = writeData(kFisherData);
+    for (const char* name : {"plot.png", "plot.bmp"})
+        WriteBytes(mount.Path() + u'/' + QLatin1String(name), "old image");
+    ASSERT_TRUE(FillFileSystem(mount.Path() + QStringLiteral("/filler")));
+    for (const char* name : {"plot.png", "plot.bmp"}) {
+        SCOPED_TRACE(name);
+        const QString image = mount.Path() + u'/' + QLatin1String(name);
+        const PlotRun run = runPlot({QStringLiteral("-o"), image, data});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err, "quorvex-plot: cannot write '" + image.toUtf8() + "': Disk full\n");
+        EXPECT_EQ(readAll(image), QByteArray("old image"));
+    }
+}
+
+// However the output names the data file, the data file is never replaced.
+TEST_F(QuorvexPlot, RefusesToDrawOverItsOwnInput) {
+    const QString data = writeData(kFisherData, QStringLiteral("data.png"));
+    ASSERT_TRUE(QFile::link(data, path(QStringLiteral("link.png"))));
+    ASSERT_EQ(::link(QFile::encodeName(data).constData(),
+                     QFile::encodeName(path(QStringLiteral("hard.png"))).constData()),
+              0);
+    const auto fromFolder = [this](QProcess& process) { process.setWorkingDirectory(path({})); };
+    const auto dataOnInput = [&](QProcess& process) { process.setStandardInputFile(data); };
+    const struct {
+        const char* name;
+        QStringList arguments;
+        std::function<void(QProcess&)> setup;
+    } cases[] = {
+        {"the same name", {QStringLiteral("-o"), data, data}, {}},
+        {"a relative name", {QStringLiteral("-o"), QStringLiteral("./data.png"), data}, fromFolder},
+        {"a symbolic link", {QStringLiteral("-o"), path(QStringLiteral("link.png")), data}, {}},
+        {"a hard link", {QStringLiteral("-o"), path(QStringLiteral("hard.png")), data}, {}},
+        {"standard input", {QStringLiteral("-o"), data, QStringLiteral("-")}, dataOnInput},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PlotRun run = runPlot(c.arguments, {}, cleanEnvironment(), c.setup);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains("would replace the data file")) << run.err.constData();
+        EXPECT_EQ(readAll(data), kFisherData);
+    }
+}
+
+// /dev/zero as a file or on standard input: the window's limit, not the
+// machine's memory, ends the read.
+TEST_F(QuorvexPlot, EndlessInputStopsAtTheWindowsLimit) {
+    const auto zeroOnInput = [](QProcess& process) {
+        process.setStandardInputFile(QStringLiteral("/dev/zero"));
+    };
+    for (const bool onInput : {false, true}) {
+        const PlotRun run =
+            onInput ? runPlot({QStringLiteral("-")}, {}, cleanEnvironment(), zeroOnInput)
+                    : runPlot({QStringLiteral("/dev/zero")});
+        EXPECT_EQ(run.exitCode, 2) << onInput;
+        EXPECT_EQ(run.err, QByteArray("quorvex-plot: Text exceeds memo capacity\n")) << onInput;
+    }
+}
+
+// Devices and pipes keep their nodes: the image goes into them, not over them.
+TEST_F(QuorvexPlot, DevicesAndPipesAreWrittenInPlace) {
+    const QString data = writeData(kFisherData);
+    const QString toNull = path(QStringLiteral("null-link.png"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), toNull));
+    EXPECT_EQ(runPlot({QStringLiteral("-o"), toNull, data}).exitCode, 0);
+    EXPECT_EQ(QFileInfo(toNull).symLinkTarget(), QStringLiteral("/dev/null"));
+    struct stat node {};
+    ASSERT_EQ(::stat("/dev/null", &node), 0);
+    EXPECT_TRUE(S_ISCHR(node.st_mode));
+
+    const QByteArray fifo = QFile::encodeName(path(QStringLiteral("pipe.bmp")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const PlotRun unread = runPlot({QStringLiteral("-o"), QFile::decodeName(fifo), data});
+    EXPECT_EQ(unread.exitCode, 2);
+    EXPECT_TRUE(unread.err.endsWith(QByteArray("': I/O error ") + QByteArray::number(ENXIO) + '\n'))
+        << unread.err.constData();
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(runPlot({QStringLiteral("-o"), QFile::decodeName(fifo), data}).exitCode, 0);
+    char header[2] = {};
+    EXPECT_EQ(::read(reader, header, sizeof header), 2);
+    ::close(reader);
+    EXPECT_EQ(QByteArray(header, 2), QByteArray("BM"));
+    ASSERT_EQ(::stat(fifo.constData(), &node), 0);
+    EXPECT_TRUE(S_ISFIFO(node.st_mode));
+}
+
+// Result lines that cannot be written are a failure, not a silent success.
+TEST_F(QuorvexPlot, AFailedWriteOfTheResultLinesIsAnError) {
+    const QString data = writeData(kFisherData);
+    const auto toFull = [](QProcess& process) {
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    };
+    const PlotRun full =
+        runPlot({QStringLiteral("--fisher"), data}, {}, cleanEnvironment(), toFull);
+    EXPECT_EQ(full.exitCode, 2);
+    EXPECT_EQ(full.err, "quorvex-plot: cannot write the result lines: No space left on device\n");
+    // Nothing to write, nothing failed.
+    EXPECT_EQ(runPlot({data}, {}, cleanEnvironment(), toFull).exitCode, 0);
+
+    QProcess closed;
+    closed.setProcessEnvironment(cleanEnvironment());
+    closed.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("exec \"$0\" --fisher \"$1\" >&-"),
+                  QStringLiteral(QUORVEX_PLOT_BINARY), data});
+    ASSERT_TRUE(closed.waitForFinished(60000));
+    EXPECT_EQ(closed.exitCode(), 2);
+    EXPECT_EQ(closed.readAllStandardError(),
+              "quorvex-plot: cannot write the result lines: Bad file descriptor\n");
 }
 
 } // namespace

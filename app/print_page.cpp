@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include <cups/cups.h>
+
 #include "line_view.h"
 #include "main_window.h"
 #include "rounding.h"
@@ -20,6 +22,24 @@ constexpr int kPrintPointSize = 8;
 
 const QString kNoDefaultPrinter = QStringLiteral("There is no default printer currently selected");
 const QString kPrinterNotValid = QStringLiteral("Printer selected is not valid");
+
+// Whether CUPS takes jobs for the printer now: Qt's print engine hands the
+// finished document to CUPS and ignores the answer, so a printer that
+// rejects jobs would otherwise swallow the printout without a word.
+QString RefusalOf(const QPrinterInfo& info) {
+    const QByteArray name = info.printerName().section(u'/', 0, 0).toLocal8Bit();
+    const QByteArray instance = info.printerName().section(u'/', 1).toLocal8Bit();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(),
+                                         instance.isEmpty() ? nullptr : instance.constData());
+    if (dest == nullptr)
+        return kPrinterNotValid;
+    const char* accepting =
+        cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const bool refuses = accepting != nullptr && qstrcmp(accepting, "false") == 0;
+    cupsFreeDests(1, dest);
+    return refuses ? QStringLiteral("Printer %1 is not accepting jobs").arg(info.printerName())
+                   : QString();
+}
 
 } // namespace
 
@@ -125,14 +145,34 @@ std::unique_ptr<QPagedPaintDevice> OpenDefaultPrinter(QString& error) {
         error = kNoDefaultPrinter;
         return nullptr;
     }
-    // The printer keeps its own paper size and orientation; HighResolution
-    // gives its real device pixels instead of screen-sized ones.
+    // HighResolution gives the printer's real device pixels instead of
+    // screen-sized ones.
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     if (!printer->isValid()) {
         error = kPrinterNotValid;
         return nullptr;
     }
+    error = RefusalOf(info);
+    if (!error.isEmpty())
+        return nullptr;
+    // A new QPrinter starts on A4 whatever the printer holds; the page and
+    // its text block are laid out for the printer's own default paper.
+    if (const QPageSize paper = info.defaultPageSize(); paper.isValid())
+        printer->setPageSize(paper);
     return printer;
+}
+
+QString PrintJobFailure(QPagedPaintDevice& device) {
+    auto* printer = dynamic_cast<QPrinter*>(&device);
+    if (printer == nullptr || printer->outputFormat() != QPrinter::NativeFormat)
+        return {};
+    if (printer->printerState() == QPrinter::Error || printer->printerState() == QPrinter::Aborted)
+        return kPrinterNotValid;
+    // The engine submitted the job on this thread just now; CUPS keeps the
+    // answer to that request as its last error.
+    if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
+        return QString::fromUtf8(cupsLastErrorString());
+    return {};
 }
 
 void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
@@ -161,5 +201,8 @@ void TQVMainForm::PrintButtClick(QObject*) {
         painter, device->width(), device->height(), [&device] { return device->newPage(); },
         content);
     // Ending the painter ends the document and hands it to the printer.
-    painter.end();
+    const bool ended = painter.end();
+    const QString failure = ended ? PrintJobFailure(*device) : kPrinterNotValid;
+    if (!failure.isEmpty())
+        ShowError(failure);
 }

@@ -64,7 +64,12 @@ struct PrintContent {
 int PaintPrintout(QPainter& painter, int pageWidth, int pageHeight,
                   const std::function<bool()>& newPage, const PrintContent& content);
 
-// The system's default printer at its own resolution, paper size and
-// orientation, with no document name; null with the error text when there is
-// none or it cannot be used.
+// The system's default printer at its own resolution and default paper size,
+// with no document name; null with the error text when there is none, it
+// cannot be used, or it is not accepting jobs.
 std::unique_ptr<QPagedPaintDevice> OpenDefaultPrinter(QString& error);
+
+// After the document has ended: why a job on a real printer did not reach
+// the printer service (its refusal as CUPS words it), or an empty text when it
+// did or the device is no printer.
+QString PrintJobFailure(QPagedPaintDevice& device);

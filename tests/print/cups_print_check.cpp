@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPagedPaintDevice>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -143,6 +144,61 @@ TEST(CupsPrint, LongEditorContinuesOnASecondSheet) {
     ASSERT_FALSE(second.isNull());
     EXPECT_GT(Ink(second, second.rect()), 100);
     EXPECT_EQ(Ink(second, QRect(0, 0, second.width(), second.height() / 20)), 0);
+}
+
+// Runs a CUPS administration command on the sandbox's printer.
+void Administer(const QString& tool, const QStringList& arguments) {
+    ASSERT_TRUE(RunTool(tool, arguments).has_value()) << tool.toStdString();
+}
+
+// A refusing printer is reported, both when it refuses before the document
+// is made and when it starts refusing while the page is drawn; nothing prints.
+TEST(CupsPrint, APrinterThatRejectsJobsIsReported) {
+    const QString out = qEnvironmentVariable("QUORVEX_CUPS_OUT");
+    ASSERT_FALSE(out.isEmpty()) << "run through cups_sandbox.sh";
+    const QString printer = QPrinterInfo::defaultPrinter().printerName();
+    for (const QString& old : QDir(out).entryList(QDir::Files))
+        QDir(out).remove(old);
+    TQVMainForm window;
+    window.QuorvexStart(nullptr);
+    QStringList errors;
+    window.SetErrorSink([&](const QString& message) { errors.append(message); });
+
+    Administer(QStringLiteral("cupsreject"), {printer});
+    window.PrintButtClick(window.Button2);
+    EXPECT_EQ(errors, QStringList{"Printer " + printer + " is not accepting jobs."});
+
+    // Accepting when the printer is opened, refusing by the time the job is
+    // handed over: only the job's own answer can tell.
+    Administer(QStringLiteral("cupsaccept"), {printer});
+    errors.clear();
+    window.SetPrintDeviceOpener([&](QString& error) {
+        std::unique_ptr<QPagedPaintDevice> device = OpenDefaultPrinter(error);
+        Administer(QStringLiteral("cupsreject"), {printer});
+        return device;
+    });
+    window.PrintButtClick(window.Button2);
+    window.SetPrintDeviceOpener({});
+    Administer(QStringLiteral("cupsaccept"), {printer});
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().contains(QStringLiteral("not accepting jobs")))
+        << errors.first().toStdString();
+    QThread::msleep(1000);
+    EXPECT_TRUE(QDir(out).entryList({QStringLiteral("*.pdf")}, QDir::Files).isEmpty());
+}
+
+// The page is the printer's default paper, not A4 whatever the printer holds.
+TEST(CupsPrint, TheJobUsesThePrintersDefaultPaper) {
+    const QString out = qEnvironmentVariable("QUORVEX_CUPS_OUT");
+    ASSERT_FALSE(out.isEmpty()) << "run through cups_sandbox.sh";
+    const QString printer = QPrinterInfo::defaultPrinter().printerName();
+    Administer(QStringLiteral("lpadmin"), {"-p", printer, "-o", "PageSize=Letter"});
+    TQVMainForm window;
+    window.QuorvexStart(nullptr);
+    const QString pdf = PrintAndWait(window, out);
+    Administer(QStringLiteral("lpadmin"), {"-p", printer, "-o", "PageSize=A4"});
+    ASSERT_FALSE(pdf.isEmpty()) << "no PDF arrived in " << out.toStdString();
+    EXPECT_EQ(PdfPageSize(pdf), QStringLiteral("612 x 792 pts (letter)"));
 }
 
 } // namespace

@@ -23,6 +23,15 @@ int PdfPageCount(const QString& pdfPath) {
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+QString PdfPageSize(const QString& pdfPath) {
+    const std::optional<QByteArray> info = RunTool(QStringLiteral("pdfinfo"), {pdfPath});
+    if (!info)
+        return {};
+    const QRegularExpression size(QStringLiteral("^Page size:\\s+(.*\\S)\\s*$"),
+                                  QRegularExpression::MultilineOption);
+    return size.match(QString::fromUtf8(*info)).captured(1);
+}
+
 QString PdfPageText(const QString& pdfPath, int page) {
     const QString number = QString::number(page);
     const std::optional<QByteArray> text = RunTool(

@@ -14,6 +14,9 @@ std::optional<QByteArray> RunTool(const QString& program, const QStringList& arg
 // Page count of a PDF file from pdfinfo; -1 when pdfinfo fails.
 int PdfPageCount(const QString& pdfPath);
 
+// The page size line of pdfinfo, e.g. "612 x 792 pts (letter)"; empty when it fails.
+QString PdfPageSize(const QString& pdfPath);
+
 // The text of one page (1-based) of a PDF file from pdftotext, in content order.
 QString PdfPageText(const QString& pdfPath, int page);
 

@@ -176,12 +176,15 @@ QString PlotUsage() {
         "  --file-name TEXT    name on the plot's file line (default DATAFILE as given)\n"
         "  -o, --output FILE   write the image: FILE ending in .bmp (any case) gets a 1-bit\n"
         "                      black-and-white BMP, .png the colour raster as PNG; any other\n"
-        "                      name is refused\n"
+        "                      name is refused. An existing file is replaced only once the\n"
+        "                      whole image is written; devices and pipes are written in place\n"
         "  -h, --help          show this text\n"
         "\n"
         "Options taking a value also accept --opt=VALUE.\n"
         "\n"
         "Exit status: 0 done; 1 a floating-point fault ended the plot (message on standard\n"
         "error; no result lines; the image as far as it was drawn is still written);\n"
-        "2 bad command line, unreadable data file or unwritable image.\n");
+        "2 bad command line, unreadable data file (or one over 64 MiB), an image that\n"
+        "would replace the data file, an unwritable image, or result lines that could not\n"
+        "be written.\n");
 }

@@ -72,6 +72,10 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
             command.Help = true;
             return parse;
         }
+        if (argument == u"--version") {
+            command.Version = true;
+            return parse;
+        }
         if (argument == u"--fisher") {
             command.Fisher = true;
             continue;
@@ -181,6 +185,7 @@ QString PlotUsage() {
         "                      black-and-white BMP, .png the colour raster as PNG; any other\n"
         "                      name is refused\n"
         "  -h, --help          show this text\n"
+        "      --version       print the program's name and version\n"
         "\n"
         "Options taking a value also accept --opt=VALUE.\n"
         "\n"

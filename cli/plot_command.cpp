@@ -62,6 +62,10 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
             command.Help = true;
             return parse;
         }
+        if (argument == u"--version") {
+            command.Version = true;
+            return parse;
+        }
         if (argument == u"--fisher") {
             command.Fisher = true;
             continue;
@@ -179,6 +183,7 @@ QString PlotUsage() {
         "                      name is refused. An existing file is replaced only once the\n"
         "                      whole image is written; devices and pipes are written in place\n"
         "  -h, --help          show this text\n"
+        "      --version       print the program's name and version\n"
         "\n"
         "Options taking a value also accept --opt=VALUE.\n"
         "\n"

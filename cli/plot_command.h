@@ -8,6 +8,7 @@
 // One run of quorvex-plot, as its command line asks for it.
 struct PlotCommand {
     bool Help = false;
+    bool Version = false;
     QString Input;  // a path, or "-" for standard input
     QString Output; // empty: no image file
     ImageFormat Format = ImageFormat::None;
@@ -27,7 +28,8 @@ struct PlotCommandParse {
 
 // Reads the arguments after the program name. Options taking a value accept
 // "--opt VALUE" and "--opt=VALUE"; "--" ends the options; the one positional
-// argument is the data file. Later repeats of an option win.
+// argument is the data file. Later repeats of an option win; --help and
+// --version end the reading at once.
 PlotCommandParse ParsePlotCommand(const QStringList& arguments);
 
 // The --help text, ending in a line break.

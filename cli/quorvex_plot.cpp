@@ -25,6 +25,7 @@
 #include "plot_command.h"
 #include "plot_geometry.h"
 #include "plot_pass.h"
+#include "program_identity.h"
 #include "raster_canvas.h"
 #include "safe_write.h"
 
@@ -153,6 +154,10 @@ int main(int argc, char* argv[]) {
     const PlotCommandParse parse = ParsePlotCommand(app.arguments().mid(1));
     if (parse.Command.Help) {
         std::fputs(PlotUsage().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (parse.Command.Version) {
+        std::printf("quorvex-plot %s\n", kQuorvexVersion);
         return 0;
     }
     if (!parse.Error.isEmpty()) {

@@ -12,6 +12,8 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth
     cups cups-daemon cups-client printer-driver-cups-pdf poppler-utils ghostscript util-linux
+    librsvg2-bin dpkg-dev file
+    desktop-file-utils shared-mime-info appstream libxml2-utils groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs every test: formatting,
-# the unit and GUI suites (offscreen), an ASan+UBSan build of the core suites,
-# and a bounded libFuzzer run over the line readers.
+# the unit and GUI suites (offscreen), the install tree and the Debian package,
+# an ASan+UBSan build of the core suites, and a bounded libFuzzer run over the
+# line readers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS="${JOBS:-$(nproc)}"
@@ -16,7 +17,10 @@ cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEX_WERR
 cmake --build build-ci -j "$JOBS"
 
 echo "== tests"
-ctest --test-dir build-ci --output-on-failure -j "$JOBS"
+ctest --test-dir build-ci --output-on-failure -j "$JOBS" -LE packaging
+
+echo "== packaging (install tree, desktop files, manual pages, .deb)"
+ctest --test-dir build-ci --output-on-failure -L packaging
 
 echo "== sanitizers (toolkit and plot suites)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORVEX_WERROR=ON \

@@ -69,9 +69,15 @@ TEST(ParsePlotCommand, EmptyValuesAndDoubleDash) {
     EXPECT_TRUE(parse.Command.FileName.isEmpty());
 }
 
-TEST(ParsePlotCommand, HelpWinsOverMissingInput) {
+TEST(ParsePlotCommand, HelpAndVersionWinOverMissingInput) {
     EXPECT_TRUE(ParsePlotCommand({QStringLiteral("--help")}).Command.Help);
     EXPECT_TRUE(ParsePlotCommand({QStringLiteral("--fisher"), QStringLiteral("-h")}).Command.Help);
+    // Read before the bad option after it could refuse the command line.
+    const PlotCommandParse version =
+        ParsePlotCommand({QStringLiteral("--version"), QStringLiteral("--bogus")});
+    EXPECT_TRUE(version.Command.Version);
+    EXPECT_FALSE(version.Command.Help);
+    EXPECT_TRUE(version.Error.isEmpty()) << version.Error.toStdString();
 }
 
 TEST(ParsePlotCommand, BadCommandLinesAreRefused) {

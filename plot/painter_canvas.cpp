@@ -196,19 +196,21 @@ void PainterCanvas::SetPixels(const QPoint* points, int count, const QColor& col
         }
         return a.width() != b.width() ? a.width() < b.width() : a.y() < b.y();
     });
-    QPainterPath path;
+    std::vector<QRect> blocks;
     for (std::size_t i = 0; i < runs.size();) {
         std::size_t j = i + 1;
         while (j < runs.size() && runs[j].x() == runs[i].x() &&
                runs[j].width() == runs[i].width() && runs[j].y() == runs[j - 1].y() + 1) {
             ++j;
         }
-        path.addRect(runs[i].x(), runs[i].y(), runs[i].width(), static_cast<double>(j - i));
+        blocks.emplace_back(runs[i].x(), runs[i].y(), runs[i].width(), static_cast<int>(j - i));
         i = j;
     }
     QColor ink = color.toRgb();
     ink.setAlpha(255);
-    painter_.fillPath(path, ink);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(ink);
+    painter_.drawRects(blocks.data(), static_cast<int>(blocks.size()));
 }
 
 void PainterCanvas::TextOut(int x, int y, const QString& text) {

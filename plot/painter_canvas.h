@@ -37,7 +37,8 @@ public:
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void SetPixel(int x, int y, const QColor& color) override;
-    // One filled path per call, each pixel once, neighbours in a row merged.
+    // One drawRects per call: each pixel once, neighbouring pixels merged
+    // into rectangles (the picture is the same unit squares).
     void SetPixels(const QPoint* points, int count, const QColor& color) override;
     void TextOut(int x, int y, const QString& text) override;
     int TextHeight(const QString& text) const override;

@@ -12,14 +12,16 @@ class QPainter;
 // The plot drawn as vectors through a QPainter on any paint device (SVG, PDF,
 // a large raster), in the raster's own units: one unit is one pixel of
 // RasterCanvas, whose picture it reproduces. Pixel (x, y) is the unit square
-// from (x, y) to (x + 1, y + 1). Lines are strokes one unit wide through the
+// from (x, y) to (x + 1, y + 1). Lines are strokes of the pen width through the
 // pixels the raster sets (the end pixel left out), rectangles and ellipses
 // are outlined one unit wide inside their rectangle and filled with the
 // brush, dots are filled unit squares, texts are real text in black on a cell
 // of the brush colour. Text is measured exactly as RasterCanvas measures it,
-// so a plot pass lays out the same on both. Nothing is drawn outside
-// (0, 0)-(units). The painter must be active, must map units onto the device
-// as the caller wants them, and must outlive the canvas.
+// so a plot pass lays out the same on both. The canvas clips the painter to
+// (0, 0)-(units) and cuts rectangles to it itself, since Qt's SVG output
+// ignores clipping (its viewBox hides the rest). The painter must be active,
+// must map units onto the device as the caller wants them, and must outlive
+// the canvas.
 class PainterCanvas final : public Canvas {
 public:
     // fixedPitch: start with the font a raster canvas has after RequestFixedPitch.

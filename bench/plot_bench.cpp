@@ -1,6 +1,7 @@
 // The whole plot pass on the real raster canvas, as the window runs it on
-// every keystroke in the title box: site means with their error circles, the
-// Fisher mean and the great-circle fit all on. Input comes from a fixed seed.
+// every keystroke in the title box, and on the vector canvas into each figure
+// format: site means with their error circles, the Fisher mean and the
+// great-circle fit all on. Input comes from a fixed seed.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <random>
 
 #include "circle_trace.h"
+#include "figure_render.h"
 #include "line_view.h"
 #include "plot_geometry.h"
 #include "plot_pass.h"
@@ -34,9 +36,7 @@ QString SiteMeanText(int count) {
     return text;
 }
 
-void BM_PlotPass(benchmark::State& state) {
-    const QString text = SiteMeanText(static_cast<int>(state.range(0)));
-    QImage image(553, 529, QImage::Format_RGB32);
+PlotInputs SiteMeanInputs() {
     PlotInputs inputs;
     inputs.FileType = 1;
     inputs.PlotType = 0;
@@ -49,6 +49,13 @@ void BM_PlotPass(benchmark::State& state) {
     inputs.ClientWidth = 941;
     inputs.ClientHeight = 672;
     inputs.WindowFontWidthN270 = 27;
+    return inputs;
+}
+
+void BM_PlotPass(benchmark::State& state) {
+    const QString text = SiteMeanText(static_cast<int>(state.range(0)));
+    QImage image(553, 529, QImage::Format_RGB32);
+    PlotInputs inputs = SiteMeanInputs();
     bool fixedPitch = false;
     for (auto _ : state) {
         // The window reads the editor into a line view on every pass.
@@ -63,6 +70,42 @@ void BM_PlotPass(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_PlotPass)->Arg(0)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// One figure file in memory, from a fresh pass as an export makes it; the
+// file's size is reported as "bytes".
+template <typename Render> void RenderFigure(benchmark::State& state, Render render) {
+    const LineView lines(SiteMeanText(static_cast<int>(state.range(0))));
+    PlotInputs inputs = SiteMeanInputs();
+    inputs.Lines = &lines;
+    FigureOptions options;
+    options.Title = inputs.Title;
+    const DrawOnCanvas draw = [&inputs](Canvas& canvas) {
+        PlotExtent extent;
+        DrawPlot(canvas, inputs, extent, nullptr);
+    };
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        const QByteArray file = render(options, draw);
+        bytes = file.size();
+        benchmark::DoNotOptimize(file.constData());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+void BM_RenderSvg(benchmark::State& state) {
+    RenderFigure(state, RenderSvg);
+}
+void BM_RenderPdf(benchmark::State& state) {
+    RenderFigure(state, RenderPdf);
+}
+void BM_RenderPng4(benchmark::State& state) {
+    RenderFigure(state, [](const FigureOptions& options, const DrawOnCanvas& draw) {
+        return RenderPng(options, 4, draw);
+    });
+}
+BENCHMARK(BM_RenderSvg)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderPdf)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderPng4)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // One circle of 360 dots, the fast path against the point-by-point formulas.
 template <int (*Compute)(const PlotGeometry&, int, double, double, double, bool, CirclePixelList&)>

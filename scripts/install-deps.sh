@@ -7,7 +7,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
     build-essential cmake ninja-build pkg-config git
     clang clang-format libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libcups2-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth

@@ -1,0 +1,99 @@
+#include "figure_render.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include "painter_canvas.h"
+
+namespace {
+
+// The raster is 96 pixels per inch on screen; one unit keeps that size.
+constexpr int kUnitsPerInch = 96;
+constexpr double kMetresPerInch = 0.0254;
+
+QString FigureTitle(const QString& title) {
+    return title.isEmpty() ? QStringLiteral("Quorvex plot") : title;
+}
+
+void Paint(QPainter& painter, const FigureOptions& options, const DrawOnCanvas& draw) {
+    PainterCanvas canvas(painter, options.Units, options.FixedPitch);
+    draw(canvas);
+}
+
+// Paints on a device that writes into buffer; the bytes once it has ended.
+QByteArray PaintFile(QPaintDevice& device, const QBuffer& buffer, const FigureOptions& options,
+                     const DrawOnCanvas& draw) {
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        return {};
+    }
+    Paint(painter, options, draw);
+    if (!painter.end()) {
+        return {};
+    }
+    return buffer.data();
+}
+
+} // namespace
+
+QByteArray RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(options.Units);
+    generator.setViewBox(QRect(QPoint(0, 0), options.Units));
+    generator.setResolution(kUnitsPerInch);
+    generator.setTitle(FigureTitle(options.Title));
+    generator.setDescription(QStringLiteral("Equal-area net drawn by Quorvex"));
+    return PaintFile(generator, buffer, options, draw);
+}
+
+QByteArray RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(kUnitsPerInch);
+    // An exact size: a fuzzy match would round the page to a standard paper.
+    const QSizeF inches(static_cast<double>(options.Units.width()) / kUnitsPerInch,
+                        static_cast<double>(options.Units.height()) / kUnitsPerInch);
+    writer.setPageLayout(
+        QPageLayout(QPageSize(inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
+                    QPageLayout::Portrait, QMarginsF()));
+    writer.setTitle(FigureTitle(options.Title));
+    writer.setCreator(QStringLiteral("Quorvex"));
+    return PaintFile(writer, buffer, options, draw);
+}
+
+QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas& draw) {
+    if (scale < kMinFigureScale || scale > kMaxFigureScale) {
+        return {};
+    }
+    QImage image(options.Units * scale, QImage::Format_RGB32);
+    if (image.isNull()) {
+        return {};
+    }
+    image.fill(Qt::white);
+    const int dotsPerMetre = qRound(kUnitsPerInch * scale / kMetresPerInch);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    image.setText(QStringLiteral("Title"), FigureTitle(options.Title));
+    {
+        QPainter painter(&image);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        painter.scale(scale, scale);
+        Paint(painter, options, draw);
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        return {};
+    }
+    return buffer.data();
+}

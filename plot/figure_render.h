@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class Canvas;
+
+// Draws one picture on the canvas it is given: a plot pass, which catches its
+// own FloatingPointFault so that the picture drawn up to the fault is kept.
+using DrawOnCanvas = std::function<void(Canvas&)>;
+
+// What every figure format takes besides the drawing.
+struct FigureOptions {
+    QSize Units{553, 529};   // the picture's size in raster pixels
+    QString Title;           // the plot title; an empty one gives "Quorvex plot"
+    bool FixedPitch = false; // the fixed-pitch state to start from, as the raster canvas's
+};
+
+// The scale factors of the high-resolution PNG; 1 is the raster itself.
+constexpr int kMinFigureScale = 2;
+constexpr int kMaxFigureScale = 8;
+
+// Each renderer runs draw once on a fresh PainterCanvas and returns the
+// whole file in memory, for the caller to write; empty when the file could
+// not be made. An exception from draw propagates and nothing is returned.
+
+// SVG with a viewBox of Units, one unit per raster pixel at 96 dpi, and a title.
+QByteArray RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw);
+
+// PDF of one page the size of the picture at 96 dpi, no margins, vector
+// drawing with the texts as text; Title is the document title.
+QByteArray RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw);
+
+// PNG of the same vector drawing, antialiased on white, scale times the size
+// in both directions at 96 x scale dpi, with Title as its title text. Empty
+// for a scale outside kMinFigureScale..kMaxFigureScale.
+QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas& draw);

@@ -5,8 +5,14 @@
 #include <QImageWriter>
 
 #include "bmp_file.h"
+#include "canvas.h"
+#include "figure_render.h"
+#include "floating_point_fault.h"
 #include "image_view.h"
+#include "line_view.h"
 #include "main_window.h"
+#include "plot_pass.h"
+#include "raster_canvas.h"
 #include "safe_write.h"
 
 namespace {
@@ -55,11 +61,13 @@ ImageFormat ExportFormat(const QString& path, int filterIndex) {
     const ImageFormat named = ImageFormatOf(path);
     if (named != ImageFormat::None)
         return named;
-    return filterIndex == 1 ? ImageFormat::Png : ImageFormat::Bmp;
+    constexpr ImageFormat kByEntry[] = {ImageFormat::Bmp, ImageFormat::Png, ImageFormat::Svg,
+                                        ImageFormat::Pdf};
+    return filterIndex >= 0 && filterIndex < 4 ? kByEntry[filterIndex] : ImageFormat::Bmp;
 }
 
 QByteArray EncodePlotImage(const QImage& image, ImageFormat format) {
-    if (format != ImageFormat::Png)
+    if (format == ImageFormat::Bmp)
         return EncodeMonoBmp(image);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -70,19 +78,47 @@ QByteArray EncodePlotImage(const QImage& image, ImageFormat format) {
     return bytes;
 }
 
+QByteArray TQVMainForm::RenderFigure(ImageFormat format, QString& fault) const {
+    const LineView lines(EditorText());
+    const PlotInputs inputs = CurrentPlotInputs(lines);
+    FigureOptions figure;
+    figure.Units = raster_.size();
+    figure.Title = inputs.Title;
+    // The fresh pass measures its texts as the window's raster does now.
+    figure.FixedPitch = canvas_->FixedPitchRequested();
+    const auto draw = [&](Canvas& canvas) {
+        PlotExtent extent;
+        try {
+            DrawPlot(canvas, inputs, extent, nullptr);
+        } catch (const FloatingPointFault& error) {
+            fault = QString::fromUtf8(error.what());
+        }
+    };
+    return format == ImageFormat::Svg ? RenderSvg(figure, draw) : RenderPdf(figure, draw);
+}
+
 void TQVMainForm::Save2Click(QObject*) {
     const std::optional<QString> path = RunDialog(SaveDialog2);
     if (!path)
         return;
+    const ImageFormat format = ExportFormat(*path, SaveDialog2.FilterIndex());
 
-    // The raster turns black and white before the file is made, and stays so
-    // even when the file cannot be written.
-    MakeBlackAndWhite(Raster());
-    rasterBlackAndWhite_ = true;
-    Image1->update();
-
-    const QByteArray bytes =
-        EncodePlotImage(Raster(), ExportFormat(*path, SaveDialog2.FilterIndex()));
+    QByteArray bytes;
+    QString fault;
+    if (format == ImageFormat::Svg || format == ImageFormat::Pdf) {
+        // A drawing is made by a fresh pass on the vector device; the raster
+        // stays as it is.
+        bytes = RenderFigure(format, fault);
+    } else {
+        // The BMP raster turns black and white before the file is made, and
+        // stays so even when the file cannot be written.
+        if (format == ImageFormat::Bmp) {
+            MakeBlackAndWhite(Raster());
+            rasterBlackAndWhite_ = true;
+            Image1->update();
+        }
+        bytes = EncodePlotImage(Raster(), format);
+    }
     if (bytes.isEmpty()) {
         ShowError(QStringLiteral("Out of system resources"));
         return;
@@ -92,4 +128,6 @@ void TQVMainForm::Save2Click(QObject*) {
         ShowError(QStringLiteral("Cannot create file %1").arg(*path));
     else if (outcome.Failed == WriteOutcome::Step::Write)
         ShowError(SaveErrorMessage(outcome.Errno));
+    else if (!fault.isEmpty())
+        ShowError(fault); // the drawing was written as far as the pass got
 }

@@ -11,7 +11,7 @@ class QImage;
 void MakeBlackAndWhite(QImage& image);
 
 // The format of an export: the one the name's suffix asks for, else the one
-// of the dialog's chosen filter entry (0 BMP, 1 PNG).
+// of the dialog's chosen filter entry (0 BMP, 1 PNG, 2 SVG, 3 PDF).
 ImageFormat ExportFormat(const QString& path, int filterIndex);
 
 // The file bytes of a black-and-white image: a 1-bit PNG or the 1-bit BMP

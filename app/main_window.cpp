@@ -108,7 +108,9 @@ TQVMainForm::TQVMainForm(QWidget* parent)
                   QStringLiteral(".plt")),
       SaveDialog2(FileDialog::Mode::Save, QStringLiteral("Save Plot Image"),
                   QStringLiteral("BMP bitmap (.bmp will be added)|*.bmp|"
-                                 "PNG image (.png will be added)|*.png"),
+                                 "PNG image (.png will be added)|*.png|"
+                                 "SVG drawing (.svg will be added)|*.svg|"
+                                 "PDF document (.pdf will be added)|*.pdf"),
                   QStringLiteral(".bmp")),
       raster_(kRasterSize, QImage::Format_RGB32) {
     InitQuorvexResources();
@@ -345,8 +347,7 @@ void TQVMainForm::Exit1Click(QObject*) {
     close();
 }
 
-void TQVMainForm::DoImage(QObject*) {
-    const LineView lines(EditorText());
+PlotInputs TQVMainForm::CurrentPlotInputs(const LineView& lines) const {
     PlotInputs inputs;
     inputs.Lines = &lines;
     inputs.FileType = ItemIndex(FileTypeRG);
@@ -361,7 +362,12 @@ void TQVMainForm::DoImage(QObject*) {
     inputs.ClientWidth = centralWidget()->width();
     inputs.ClientHeight = centralWidget()->height();
     inputs.WindowFontWidthN270 = QFontMetrics(font()).horizontalAdvance(QStringLiteral("N270"));
+    return inputs;
+}
 
+void TQVMainForm::DoImage(QObject*) {
+    const LineView lines(EditorText());
+    const PlotInputs inputs = CurrentPlotInputs(lines);
     QString fault;
     try {
         DrawPlot(*canvas_, inputs, Extent, nullptr);

@@ -10,7 +10,9 @@
 
 #include "data_file.h"
 #include "file_dialog.h"
+#include "image_format.h"
 #include "plot_geometry.h"
+#include "plot_pass.h"
 
 class QAction;
 class QButtonGroup;
@@ -18,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class LineView;
 class QPlainTextEdit;
 class QPushButton;
 class RasterCanvas;
@@ -119,6 +122,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Everything a plot pass reads, from the controls as they are now.
+    PlotInputs CurrentPlotInputs(const LineView& lines) const;
+    // A fresh pass from the current inputs drawn as an SVG or PDF file; fault
+    // receives the message of a fault that ended the pass early.
+    QByteArray RenderFigure(ImageFormat format, QString& fault) const;
     void BuildControls();
     void BuildMenu();
     void WireEvents();

@@ -5,13 +5,15 @@ namespace {
 struct IntegerOption {
     const char* name;
     int PlotCommand::*field;
+    int minimum;
     int maximum;
 };
 
 constexpr IntegerOption kIntegerOptions[] = {
-    {"--file-type", &PlotCommand::FileType, 10},
-    {"--plot-type", &PlotCommand::PlotType, 2},
-    {"--error-circles", &PlotCommand::ErrorCircles, 2},
+    {"--file-type", &PlotCommand::FileType, 0, 10},
+    {"--plot-type", &PlotCommand::PlotType, 0, 2},
+    {"--error-circles", &PlotCommand::ErrorCircles, 0, 2},
+    {"--scale", &PlotCommand::Scale, 1, 8},
 };
 
 struct TextOption {
@@ -27,7 +29,7 @@ constexpr TextOption kTextOptions[] = {
 };
 
 // Only plain decimal digits: toInt would also take "+1" and " 1".
-bool parseSmallInteger(const QString& text, int maximum, int& value) {
+bool parseSmallInteger(const QString& text, int minimum, int maximum, int& value) {
     if (text.isEmpty() || text.size() > 3)
         return false;
     for (const QChar c : text) {
@@ -35,7 +37,7 @@ bool parseSmallInteger(const QString& text, int maximum, int& value) {
             return false;
     }
     value = text.toInt();
-    return value <= maximum;
+    return value >= minimum && value <= maximum;
 }
 
 } // namespace
@@ -46,6 +48,7 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     QStringList positional;
     bool fileNameGiven = false;
     bool outputGiven = false;
+    bool scaleGiven = false;
     bool optionsEnded = false;
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -104,14 +107,17 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
                 return parse;
             }
             int number = 0;
-            if (!parseSmallInteger(value, option.maximum, number)) {
-                parse.Error = QStringLiteral("%1 must be a whole number from 0 to %2, not '%3'")
+            if (!parseSmallInteger(value, option.minimum, option.maximum, number)) {
+                parse.Error = QStringLiteral("%1 must be a whole number from %2 to %3, not '%4'")
                                   .arg(name)
+                                  .arg(option.minimum)
                                   .arg(option.maximum)
                                   .arg(value);
                 return parse;
             }
             command.*option.field = number;
+            if (option.field == &PlotCommand::Scale)
+                scaleGiven = true;
         }
         for (const TextOption& option : kTextOptions) {
             if (name != QLatin1String(option.name))
@@ -152,11 +158,17 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     }
     if (!command.Output.isEmpty()) {
         command.Format = ImageFormatOf(command.Output);
-        if (command.Format == ImageFormat::None)
+        if (command.Format == ImageFormat::None) {
             parse.Error = QStringLiteral("cannot tell the image format of '%1': "
-                                         "name it *.bmp or *.png")
+                                         "name it *.bmp, *.png, *.svg or *.pdf")
                               .arg(command.Output);
+            return parse;
+        }
     }
+    // A BMP is the raster's own 1-bit layout and the vector formats have no
+    // pixels: only a PNG can be drawn larger.
+    if (scaleGiven && command.Format != ImageFormat::Png)
+        parse.Error = QStringLiteral("--scale applies to PNG output only");
     return parse;
 }
 
@@ -179,9 +191,13 @@ QString PlotUsage() {
         "  --title TEXT        plot title (default empty)\n"
         "  --file-name TEXT    name on the plot's file line (default DATAFILE as given)\n"
         "  -o, --output FILE   write the image: FILE ending in .bmp (any case) gets a 1-bit\n"
-        "                      black-and-white BMP, .png the colour raster as PNG; any other\n"
-        "                      name is refused. An existing file is replaced only once the\n"
-        "                      whole image is written; devices and pipes are written in place\n"
+        "                      black-and-white BMP, .png the colour raster as PNG, .svg an\n"
+        "                      SVG drawing, .pdf a one-page PDF document (vector drawings with\n"
+        "                      the texts as text); any other name is refused. An existing\n"
+        "                      file is replaced only once the whole image is written; devices\n"
+        "                      and pipes are written in place\n"
+        "  --scale N           PNG only: 1 (default) writes the exact 553 x 529 raster, 2 to 8\n"
+        "                      an antialiased drawing N times the size\n"
         "  -h, --help          show this text\n"
         "      --version       print the program's name and version\n"
         "\n"

@@ -19,6 +19,7 @@ struct PlotCommand {
     bool GreatCircleFit = false;
     QString Title;
     QString FileName; // the plot's file line; the input path as given unless set
+    int Scale = 1;    // 1..8; above 1 only with PNG output
 };
 
 struct PlotCommandParse {

@@ -19,7 +19,9 @@
 #include <unistd.h>
 
 #include "bmp_file.h"
+#include "canvas.h"
 #include "data_file.h"
+#include "figure_render.h"
 #include "floating_point_fault.h"
 #include "line_view.h"
 #include "plot_command.h"
@@ -82,7 +84,24 @@ std::optional<DataFileText> readInput(int fd, const QString& path) {
     return text;
 }
 
-QByteArray encodeImage(const QImage& image, ImageFormat format) {
+// What one plot pass reported, and the fault that ended it, if any.
+struct PassOutcome {
+    PlotReport Report;
+    QString Fault;
+};
+
+PassOutcome runPass(Canvas& canvas, const PlotInputs& inputs) {
+    PassOutcome outcome;
+    PlotExtent extent;
+    try {
+        DrawPlot(canvas, inputs, extent, &outcome.Report);
+    } catch (const FloatingPointFault& fault) {
+        outcome.Fault = QString::fromLatin1(fault.what());
+    }
+    return outcome;
+}
+
+QByteArray encodeRaster(const QImage& image, ImageFormat format) {
     if (format == ImageFormat::Bmp)
         return EncodeMonoBmp(image);
     QByteArray bytes;
@@ -91,8 +110,35 @@ QByteArray encodeImage(const QImage& image, ImageFormat format) {
     return image.save(&buffer, "PNG") ? bytes : QByteArray();
 }
 
-bool writeImage(const QImage& image, const QString& path, ImageFormat format) {
-    const QByteArray bytes = encodeImage(image, format);
+// Draws the one pass onto the canvas the output asks for: the raster for BMP,
+// a PNG of scale 1 or no image at all, a vector canvas for the rest. The file's
+// bytes are empty when there is no image or it could not be encoded.
+QByteArray drawOutput(const PlotCommand& command, const PlotInputs& inputs, PassOutcome& outcome) {
+    const auto draw = [&](Canvas& canvas) { outcome = runPass(canvas, inputs); };
+    FigureOptions figure;
+    figure.Units = QSize(kImageWidth, kImageHeight);
+    figure.Title = command.Title;
+    switch (command.Format) {
+    case ImageFormat::Svg:
+        return RenderSvg(figure, draw);
+    case ImageFormat::Pdf:
+        return RenderPdf(figure, draw);
+    case ImageFormat::Png:
+        if (command.Scale > 1)
+            return RenderPng(figure, command.Scale, draw);
+        break;
+    case ImageFormat::Bmp:
+    case ImageFormat::None:
+        break;
+    }
+    QImage image(kImageWidth, kImageHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    RasterCanvas canvas(image);
+    draw(canvas);
+    return command.Format == ImageFormat::None ? QByteArray() : encodeRaster(image, command.Format);
+}
+
+bool writeImage(const QByteArray& bytes, const QString& path) {
     if (bytes.isEmpty()) {
         printError(QStringLiteral("cannot write '%1': the image could not be encoded").arg(path));
         return false;
@@ -182,10 +228,6 @@ int main(int argc, char* argv[]) {
         return kExitUsage;
     const LineView lines(text->Text);
 
-    QImage image(kImageWidth, kImageHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    RasterCanvas canvas(image);
-
     PlotInputs inputs;
     inputs.Lines = &lines;
     inputs.FileType = command.FileType;
@@ -201,18 +243,17 @@ int main(int argc, char* argv[]) {
     inputs.ClientHeight = kClientHeight;
     inputs.WindowFontWidthN270 = windowFontWidthN270();
 
-    PlotExtent extent;
-    PlotReport report;
+    PassOutcome pass;
+    const QByteArray imageBytes = drawOutput(command, inputs, pass);
     int status = 0;
     bool printed = false;
-    try {
-        DrawPlot(canvas, inputs, extent, &report);
-        printLines(report.FisherLines);
-        printLines(report.GreatCircleLines);
-        printed = !report.FisherLines.isEmpty() || !report.GreatCircleLines.isEmpty();
-    } catch (const FloatingPointFault& fault) {
+    if (pass.Fault.isEmpty()) {
+        printLines(pass.Report.FisherLines);
+        printLines(pass.Report.GreatCircleLines);
+        printed = !pass.Report.FisherLines.isEmpty() || !pass.Report.GreatCircleLines.isEmpty();
+    } else {
         // The pass draws no result lines after a fault, so none are printed.
-        printError(QString::fromLatin1(fault.what()));
+        printError(pass.Fault);
         status = kExitFault;
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || (printed && !standardOutputOpen)) {
@@ -221,7 +262,7 @@ int main(int argc, char* argv[]) {
         status = kExitUsage;
     }
 
-    if (!command.Output.isEmpty() && !writeImage(image, command.Output, command.Format))
+    if (!command.Output.isEmpty() && !writeImage(imageBytes, command.Output))
         return kExitUsage;
     return status;
 }

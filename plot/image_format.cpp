@@ -9,5 +9,9 @@ ImageFormat ImageFormatOf(const QString& path) {
         return ImageFormat::Bmp;
     if (suffix == u"png")
         return ImageFormat::Png;
+    if (suffix == u"svg")
+        return ImageFormat::Svg;
+    if (suffix == u"pdf")
+        return ImageFormat::Pdf;
     return ImageFormat::None;
 }

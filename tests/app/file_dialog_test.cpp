@@ -47,7 +47,9 @@ TEST(FileDialog, TheWindowsDialogsHaveTheirTitlesFiltersAndExtensions) {
         {&form.SaveDialog2,
          QStringLiteral("Save Plot Image"),
          {QStringLiteral("BMP bitmap (.bmp will be added) (*.bmp)"),
-          QStringLiteral("PNG image (.png will be added) (*.png)")},
+          QStringLiteral("PNG image (.png will be added) (*.png)"),
+          QStringLiteral("SVG drawing (.svg will be added) (*.svg)"),
+          QStringLiteral("PDF document (.pdf will be added) (*.pdf)")},
          QStringLiteral("bmp"),
          QFileDialog::AcceptSave},
     };

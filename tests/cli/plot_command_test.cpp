@@ -97,6 +97,15 @@ TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
         {QStringLiteral("a"), QStringLiteral("--fisher=1")},
         {QStringLiteral("a"), QStringLiteral("-o")},
         {QStringLiteral("a"), QStringLiteral("-o"), QString()},
+        {QStringLiteral("a"), QStringLiteral("--scale=0"), QStringLiteral("-o"),
+         QStringLiteral("p.png")},
+        {QStringLiteral("a"), QStringLiteral("--scale=9"), QStringLiteral("-o"),
+         QStringLiteral("p.png")},
+        {QStringLiteral("a"), QStringLiteral("--scale=2"), QStringLiteral("-o"),
+         QStringLiteral("p.bmp")},
+        {QStringLiteral("a"), QStringLiteral("--scale=2"), QStringLiteral("-o"),
+         QStringLiteral("p.svg")},
+        {QStringLiteral("a"), QStringLiteral("--scale=1")},
         {QStringLiteral("a"), QStringLiteral("--output=")},
         {QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("plot.gif")},
         {QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("plot")},
@@ -117,6 +126,7 @@ TEST(ImageFormatOf, SuffixInAnyCase) {
     const Case cases[] = {
         {"a.bmp", ImageFormat::Bmp},      {"dir.png/A.BMP", ImageFormat::Bmp},
         {"a.Png", ImageFormat::Png},      {"/tmp/x.y.png", ImageFormat::Png},
+        {"a.svg", ImageFormat::Svg},      {"B.PDF", ImageFormat::Pdf},
         {"a.gif", ImageFormat::None},     {"a", ImageFormat::None},
         {"a.bmp.txt", ImageFormat::None}, {"bmp", ImageFormat::None},
     };

@@ -374,4 +374,30 @@ TEST_F(QuorvexPlot, AFailedWriteOfTheResultLinesIsAnError) {
               "quorvex-plot: cannot write the result lines: Bad file descriptor\n");
 }
 
+// The figure formats come from the same pass: the same result lines, each
+// file in its own format, a scaled PNG at its size.
+TEST_F(QuorvexPlot, WritesSvgPdfAndScaledPng) {
+    const QString data = writeData(kGreatCircleData);
+    const struct {
+        const char* name;
+        QStringList extra;
+        QByteArray start;
+    } cases[] = {
+        {"figure.svg", {}, "<?xml"},
+        {"figure.PDF", {}, "%PDF-"},
+        {"figure.png", {QStringLiteral("--scale"), QStringLiteral("4")}, "\x89PNG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString output = path(QString::fromLatin1(c.name));
+        const PlotRun run = runPlot(
+            QStringList{QStringLiteral("--gc-fit"), QStringLiteral("-o"), output, data} << c.extra);
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_EQ(run.out, kGreatCircleLines);
+        EXPECT_TRUE(readAll(output).startsWith(c.start));
+    }
+    EXPECT_TRUE(readAll(path(QStringLiteral("figure.svg"))).contains("viewBox=\"0 0 553 529\""));
+    EXPECT_EQ(QImage(path(QStringLiteral("figure.png"))).size(), QSize(2212, 2116));
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -193,6 +194,32 @@ TEST_F(ImageExportTest, ANameWithoutKnownSuffixTakesTheFormatOfTheChosenEntry) {
         EXPECT_TRUE(bytes.startsWith(entry == 1 ? "\x89PNG" : "BM")) << entry;
     }
     EXPECT_TRUE(errors_.isEmpty());
+}
+
+// A drawing comes from a fresh pass over the current inputs, with its texts as
+// text; the raster is neither redrawn nor turned black and white.
+TEST_F(ImageExportTest, SvgAndPdfAreFreshDrawingsThatLeaveTheRasterAlone) {
+    window_.TitleEdit->setText(QStringLiteral("Site 7"));
+    window_.SetItemIndex(window_.GCFitRG, 0);
+    // Typed after the last redraw: only a fresh pass can show these data.
+    window_.DataFileMemo->setPlainText(QStringLiteral("10 20\n60 35\n110 30\n160 10\n"));
+    const QImage before = window_.Raster().copy();
+    const int passes = window_.PlotPassCount();
+    const QByteArray svg = Export(Path("figure.svg"));
+    window_.SetDialogRunner([&](FileDialog& dialog) -> std::optional<QString> {
+        dialog.Accept(Path("figure"), 3); // the PDF entry and a bare name
+        return Path("figure");
+    });
+    window_.Save2Click(window_.Button1);
+    const QByteArray pdf = ReadFile(Path("figure"));
+
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+    EXPECT_TRUE(svg.contains("<title>Site 7</title>"));
+    EXPECT_TRUE(svg.contains(">Pole Dec, Inc: ")) << "the result lines are text";
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_EQ(window_.Raster(), before);
+    EXPECT_FALSE(window_.RasterIsBlackAndWhite());
+    EXPECT_EQ(window_.PlotPassCount(), passes);
 }
 
 TEST_F(ImageExportTest, FileThatCannotBeCreated) {

@@ -164,10 +164,7 @@ std::array<EigenAxis, 3> EigenAxes(OrientationTensor tensor) {
             direction = VectorToDirection(v.x, v.y, v.z);
         }
         // An axis is given by its lower-hemisphere end.
-        if (direction.Inc < 0.0) {
-            direction.Inc = -direction.Inc;
-            direction.Dec = direction.Dec >= 180.0 ? direction.Dec - 180.0 : direction.Dec + 180.0;
-        }
+        direction = LowerHemisphereEnd(direction);
         axis.Dec = direction.Dec;
         axis.Inc = direction.Inc;
     }

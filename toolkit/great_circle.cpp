@@ -18,8 +18,8 @@ OrientationTensor OrientationTensorOf(const DirectionSums& sums) {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-// Unit roundoff of a double, and its square root: the accuracy below which a
-// closed-form axis is trusted (1e-8 rad, 1e-6 degree).
+// Unit roundoff u of a double, and sqrt(u): the proven accuracy a closed-form
+// axis must reach to be kept (1e-8 rad, 6e-7 degree).
 constexpr double kRoundoff = 0x1p-53;
 const double kTrusted = std::sqrt(kRoundoff);
 
@@ -223,18 +223,15 @@ Axes JacobiAxes(const OrientationTensor& tensor) {
 // for four-term sums is below 4u (|T||u| + |mu|) (Higham, gamma_4), with u
 // more for the inexact length of u.
 std::array<double, 3> ErrorRadii(const OrientationTensor& t, const Axes& axes) {
-    double normT = 0.0;
-    for (double entry : t) {
-        normT += entry * entry;
-    }
-    normT = std::sqrt(normT);
+    const double normT = std::sqrt(t[0] * t[0] + t[4] * t[4] + t[8] * t[8] +
+                                   2.0 * (t[1] * t[1] + t[2] * t[2] + t[5] * t[5]));
     std::array<double, 3> radii;
     for (std::size_t k = 0; k < 3; ++k) {
         const Vector3 u = Unit(axes[k].vector);
         const double mu = axes[k].value;
         const Vector3 residual{t[0] * u.x + t[1] * u.y + t[2] * u.z - mu * u.x,
-                               t[3] * u.x + t[4] * u.y + t[5] * u.z - mu * u.y,
-                               t[6] * u.x + t[7] * u.y + t[8] * u.z - mu * u.z};
+                               t[1] * u.x + t[4] * u.y + t[5] * u.z - mu * u.y,
+                               t[2] * u.x + t[5] * u.y + t[8] * u.z - mu * u.z};
         radii[k] = std::sqrt(Norm2(residual)) + 5.0 * kRoundoff * (normT + std::fabs(mu));
     }
     return radii;
@@ -251,6 +248,7 @@ bool AxesAreTrusted(const Axes& axes, const std::array<double, 3>& radii) {
                 gap = std::fmin(gap, std::fabs(axes[i].value - axes[j].value) - radii[j]);
             }
         }
+        // sin(angle to the true axis) <= r_i / delta_i (Davis-Kahan), so this proves it to sqrt(u).
         if (!(gap > radii[i] && radii[i] <= kTrusted * gap)) {
             return false;
         }
@@ -322,8 +320,9 @@ std::array<EigenAxis, 3> EigenAxes(OrientationTensor tensor) {
         // All three eigenvalues equal within rounding: every plane fits equally well.
         throw FloatingPointFault(fault.value_or(FaultKind::InvalidOperation));
     }
-    // Where only the two smallest coincide, every vector of their plane is a
-    // best-fit pole; the one Jacobi ends on is an arbitrary choice.
+    // Where two values coincide, their axes are any orthonormal pair of their
+    // plane. For the two smallest every vector of that plane is a best-fit
+    // pole, and the one Jacobi ends on is an arbitrary choice.
     return EigenAxesOf(stable);
 }
 

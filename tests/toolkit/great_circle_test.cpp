@@ -75,6 +75,16 @@ TEST(EigenAxes, FiveDataExampleStepByStep) {
         EXPECT_NEAR(axes[k].Value, expected[k][2], 0.5e-6);
     }
     EXPECT_NEAR(axes[0].Value + axes[1].Value + axes[2].Value, 5.0, 1e-12);
+
+    // Only the upper triangle is read.
+    OrientationTensor upperOnly = t;
+    upperOnly[3] = upperOnly[6] = upperOnly[7] = 0.0;
+    const std::array<EigenAxis, 3> fromUpper = EigenAxes(upperOnly);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(fromUpper[k].Dec, axes[k].Dec);
+        EXPECT_EQ(fromUpper[k].Inc, axes[k].Inc);
+        EXPECT_EQ(fromUpper[k].Value, axes[k].Value);
+    }
 }
 
 TEST(GreatCircleFit, PolesOfPublishedDataSets) {

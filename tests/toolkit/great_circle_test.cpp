@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -231,16 +230,7 @@ TEST(EigenAxes, NearlyEqualValuesMatchTheReference) {
 // different digits, while an angle below 1e-5 degree changes the 0.1-degree
 // digit only within 1e-5 degree of an edge.
 TEST(EigenAxes, HardDataSetsAgreeWithTheStableAnalysis) {
-    std::mt19937 random(13);
-    std::vector<HardDataSet> sets;
-    for (double kappa = 1e3; kappa <= 1e8; kappa *= 10.0) {
-        for (int k = 0; k < 200; ++k) {
-            sets.push_back(FisherCluster(random, kappa, 3 + static_cast<int>(random() % 18)));
-        }
-    }
-    for (int k = 0; k < 200; ++k) {
-        sets.push_back(NearIsotropicSix(random, 0.01));
-    }
+    const std::vector<HardDataSet> sets = HardDataSets(13, 200, 3);
     int worse = 0;
     for (const HardDataSet& set : sets) {
         const OrientationTensor t = OrientationTensorOf(SumsOf(set.decInc));

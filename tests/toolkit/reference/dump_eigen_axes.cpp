@@ -1,8 +1,8 @@
 // Writes orientation tensors, and what EigenAxes makes of them, for
 // great_circle_reference.py: with "rows" those of the test table and of the
-// published examples, else those of the generated hard data sets (seed and
-// sets per family as arguments). Kept out of the build; compile it against a
-// built toolkit library (see the script).
+// published examples, else those of the generated hard data sets of kappa 1e5
+// to 1e8 and nearly isotropic (seed and sets per family as arguments). Kept out of the build;
+// compile it against a built toolkit library (see the script).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     const auto seed =
         static_cast<std::uint32_t>(argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 13);
     const int perFamily = argc > 2 ? std::atoi(argv[2]) : 1000;
-    for (const HardDataSet& set : HardDataSets(seed, perFamily)) {
+    for (const HardDataSet& set : HardDataSets(seed, perFamily, 5)) {
         Dump(set.family.c_str(), set.decInc);
     }
 }

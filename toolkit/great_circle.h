@@ -67,9 +67,10 @@ TwoRowSolve SolveFirstTwoRows(const OrientationTensor& tensor, double lambda);
 // and for entries so large that the cubic overflows (Overflow).
 std::array<EigenAxis, 3> EigenAxes(OrientationTensor tensor);
 
-// Cyclic Jacobi eigen-analysis, backward stable: the same ordering and
-// lower-hemisphere ends as EigenAxes; equal values keep Jacobi's order and
-// their axes are any orthonormal pair of their plane. No faults.
+// Cyclic Jacobi eigen-analysis of the upper triangle, backward stable: the
+// same ordering and lower-hemisphere ends as EigenAxes; equal values keep
+// Jacobi's order and their axes are any orthonormal pair of their plane.
+// Never raises; finite entries give finite axes.
 std::array<EigenAxis, 3> JacobiEigenAxes(OrientationTensor tensor);
 
 // Pole of the best-fit great circle: the axis of the smallest eigenvalue.

@@ -37,8 +37,24 @@ IncDec VectorToDirection(double x, double y, double z) {
     if (dec < 0.0) {
         dec += 360.0;
     }
+    if (dec == 360.0) {
+        // A vector just west of north: -tiny + 360 rounds to 360, outside [0, 360).
+        dec = 0.0;
+    }
     out.Dec = dec;
     return out;
+}
+
+IncDec LowerHemisphereEnd(IncDec d) {
+    if (d.Inc < 0.0) {
+        d.Inc = -d.Inc;
+        d.Dec = d.Dec >= 180.0 ? d.Dec - 180.0 : d.Dec + 180.0;
+        if (d.Dec == 360.0) {
+            // The largest double below 180, turned round, rounds up to 360.
+            d.Dec = 0.0;
+        }
+    }
+    return d;
 }
 
 double ClampedArcCos(double x) {

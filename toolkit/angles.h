@@ -13,6 +13,10 @@ Vector3 DirectionToVector(double inc, double dec, double length);
 // x = 0 gives 90 or 270) and nothing divides by zero.
 IncDec VectorToDirection(double x, double y, double z);
 
+// The lower-hemisphere end of the axis through d: d itself when inc >= 0, else
+// (-inc, dec + 180 or dec - 180), with dec kept in [0, 360).
+IncDec LowerHemisphereEnd(IncDec d);
+
 // Arccosine in radians in [0, pi] that accepts arguments at or beyond +-1.
 double ClampedArcCos(double x);
 

@@ -36,10 +36,10 @@ struct CharacteristicCubic {
     double M = 0.0;           // cube root of Rho
 };
 
-// Reads the upper triangle only. Raises FloatingPointFault where no solution
-// exists: -P^3/27 < 0 (InvalidOperation); Rho = 0, three equal eigenvalues
-// (DivisionByZero, or InvalidOperation when Q is 0 too); an intermediate
-// beyond the double range (Overflow).
+// Reads the upper triangle only. Raises FloatingPointFault where the cubic has
+// no trigonometric solution: -P^3/27 < 0 (InvalidOperation); Rho = 0
+// (DivisionByZero, or InvalidOperation when Q is 0 too); an intermediate beyond
+// the double range (Overflow).
 CharacteristicCubic CharacteristicCubicOf(const OrientationTensor& tensor);
 
 // The three roots in computed order: largest, smallest, middle.
@@ -56,11 +56,22 @@ struct TwoRowSolve {
 };
 TwoRowSolve SolveFirstTwoRows(const OrientationTensor& tensor, double lambda);
 
-// Closed-form eigen-analysis of the tensor's upper triangle; axes ordered by
-// Value, largest first, each given by its lower-hemisphere end (Inc >= 0).
-// Where the two-row solve has no pivot the eigenvector comes from the longest
-// cross product of two rows of T - lambda I. Faults as CharacteristicCubicOf.
+// Eigen-analysis of the tensor's upper triangle; axes ordered by Value,
+// largest first, each given by its lower-hemisphere end (Inc >= 0, Dec in
+// [0, 360)). The closed form (cubic, two-row solve, or where that has no pivot
+// the longest cross product of two rows of T - lambda I) is kept where its
+// residuals prove every axis right to 1e-8 rad; elsewhere the axes are
+// JacobiEigenAxes'. Where the two smallest values coincide, axes[2] is one of
+// the equally good poles. Raises FloatingPointFault only where all three
+// values are equal within rounding (the cubic's fault, else InvalidOperation)
+// and for entries so large that the cubic overflows (Overflow).
 std::array<EigenAxis, 3> EigenAxes(OrientationTensor tensor);
+
+// Cyclic Jacobi eigen-analysis of the upper triangle, backward stable: the
+// same ordering and lower-hemisphere ends as EigenAxes; equal values keep
+// Jacobi's order and their axes are any orthonormal pair of their plane.
+// Never raises; finite entries give finite axes.
+std::array<EigenAxis, 3> JacobiEigenAxes(OrientationTensor tensor);
 
 // Pole of the best-fit great circle: the axis of the smallest eigenvalue.
 GreatCircleResult GreatCircleFit(const DirectionSums& sums);

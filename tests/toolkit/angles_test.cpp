@@ -14,9 +14,19 @@ TEST(VectorToDirection, DegenerateAndQuadrantCases) {
         double x, y, z, inc, dec;
     };
     const Case cases[] = {
-        {0, 0, 0, 90, 90}, {0, 0, -1, -90, 90}, {0, 1, 0, 0, 90},   {0, -1, 0, 0, 270},
-        {1, 0, 0, 0, 0},   {-1, 0, 0, 0, 180},  {1, -1, 0, 0, 315}, {-1, -1, -1, -35.26439, 225},
-        {2, 0, 2, 45, 0},  {1, 0, 1, 45, 0},
+        {0, 0, 0, 90, 90},
+        {0, 0, -1, -90, 90},
+        {0, 1, 0, 0, 90},
+        {0, -1, 0, 0, 270},
+        {1, 0, 0, 0, 0},
+        {-1, 0, 0, 0, 180},
+        {1, -1, 0, 0, 315},
+        {-1, -1, -1, -35.26439, 225},
+        {2, 0, 2, 45, 0},
+        {1, 0, 1, 45, 0},
+        // Just west of north: -tiny + 360 rounds to 360, which becomes 0.
+        {1, -1e-20, 0, 0, 0},
+        {1, -1e-10, 0, 0, 360 - 1e-10 / kDegToRad},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << ", " << c.z);
@@ -54,6 +64,28 @@ TEST(DirectionToVector, RoundTripNormalisesTheDeclination) {
         const IncDec back = VectorToDirection(v.x, v.y, v.z);
         EXPECT_NEAR(back.Inc, c.backInc, 1e-9);
         EXPECT_NEAR(back.Dec, c.backDec, 1e-9);
+    }
+}
+
+TEST(LowerHemisphereEnd, TurnsAnUpwardAxisRound) {
+    struct Case {
+        IncDec in, out;
+    };
+    const Case cases[] = {
+        {{30, 200}, {30, 200}},
+        {{0, 350}, {0, 350}},
+        {{-30, 200}, {30, 20}},
+        {{-30, 20}, {30, 200}},
+        {{-30, 180}, {30, 0}},
+        {{-90, 90}, {90, 270}},
+        // The largest double below 180 plus 180 rounds to 360.
+        {{-10, std::nextafter(180.0, 0.0)}, {10, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.in.Inc << ", " << c.in.Dec);
+        const IncDec r = LowerHemisphereEnd(c.in);
+        EXPECT_EQ(r.Inc, c.out.Inc);
+        EXPECT_EQ(r.Dec, c.out.Dec);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "main_window.h"
 #include "program_identity.h"
+#include "window_command_line.h"
 
 namespace {
 
@@ -33,10 +34,18 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
+    // Qt has taken out its own options by now; what is left is ours.
+    const WindowCommandLine line = ParseWindowCommandLine(QApplication::arguments().mid(1));
+    if (!line.Error.isEmpty()) {
+        std::fprintf(stderr, "quorvex: %s\n%s", line.Error.toLocal8Bit().constData(), kUsage);
+        return 2;
+    }
     QApplication::setApplicationName(QStringLiteral("Quorvex"));
     // Wayland compositors match the window to its menu entry and icon by this name.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kQuorvexAppId));
     TQVMainForm form;
+    if (line.DataFile)
+        form.OpenAfterStart(*line.DataFile);
     form.show();
     // Without a window manager nothing would activate the window, and the
     // first activation is what draws the first plot.

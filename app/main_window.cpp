@@ -2,7 +2,10 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -11,16 +14,19 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTextDocument>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "error_box.h"
 #include "file_type.h"
@@ -281,6 +287,8 @@ void TQVMainForm::WireEvents() {
     connect(DataFileMemo, &QPlainTextEdit::textChanged, this,
             [this] { DataFileMemoChange(DataFileMemo); });
     DataFileMemo->viewport()->installEventFilter(this);
+    TitleEdit->installEventFilter(this);
+    setAcceptDrops(true);
     connect(TitleEdit, &QLineEdit::textChanged, this, [this] { DoImage(TitleEdit); });
     for (QGroupBox* box : {FileTypeRG, PlotTypeRG, PlotErrorRG, AvRg, GCFitRG}) {
         // Only the newly checked item reports, so one change redraws once.
@@ -386,19 +394,34 @@ void TQVMainForm::DoImage(QObject*) {
 
 void TQVMainForm::Open1Click(QObject*) {
     if (const std::optional<QString> path = RunDialog(OpenDialog1)) {
-        QString error;
-        const std::optional<DataFileText> loaded = ReadDataFile(*path, error);
-        if (!loaded) {
-            ShowError(error);
+        if (!LoadIntoEditor(*path))
             return;
-        }
-        // Replacing the text reports a change, which sets the name to " ".
-        if (loaded->Text != EditorText())
-            DataFileMemo->setPlainText(loaded->Text);
-        dataEncoding_ = loaded->Encoding;
-        dataByteOrderMark_ = loaded->ByteOrderMark;
     }
     CurrentFileName = OpenDialog1.FileName();
+}
+
+bool TQVMainForm::LoadIntoEditor(const QString& path) {
+    QString error;
+    const std::optional<DataFileText> loaded = ReadDataFile(path, error);
+    if (!loaded) {
+        ShowError(error);
+        return false;
+    }
+    // Replacing the text reports a change, which sets the name to " ".
+    if (loaded->Text != EditorText())
+        DataFileMemo->setPlainText(loaded->Text);
+    dataEncoding_ = loaded->Encoding;
+    dataByteOrderMark_ = loaded->ByteOrderMark;
+    return true;
+}
+
+bool TQVMainForm::OpenDataFile(const QString& path) {
+    // The dialog returns full paths, and remembers what it was given.
+    OpenDialog1.Accept(QFileInfo(path).absoluteFilePath(), OpenDialog1.FilterIndex());
+    if (!LoadIntoEditor(OpenDialog1.FileName()))
+        return false;
+    CurrentFileName = OpenDialog1.FileName();
+    return true;
 }
 
 void TQVMainForm::Save1Click(QObject*) {
@@ -440,11 +463,63 @@ bool TQVMainForm::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && !started_) {
         started_ = true;
         QuorvexStart(this);
+        if (startFile_ && OpenDataFile(*std::exchange(startFile_, std::nullopt)))
+            DoImage(this);
     }
     return handled;
 }
 
+namespace {
+
+// The one local file a drag carries, if that is all it carries.
+std::optional<QString> DraggedDataFile(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls())
+        return std::nullopt;
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return std::nullopt;
+    return urls.first().toLocalFile();
+}
+
+} // namespace
+
+bool TQVMainForm::TakeFileDrag(QDropEvent* event, bool drop) {
+    if (!event->mimeData()->hasUrls())
+        return false;
+    const std::optional<QString> file = DraggedDataFile(event->mimeData());
+    if (!file) {
+        event->ignore();
+        return true;
+    }
+    event->acceptProposedAction();
+    if (drop && OpenDataFile(*file))
+        DoImage(this);
+    return true;
+}
+
+void TQVMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!TakeFileDrag(event, false))
+        event->ignore();
+}
+
+void TQVMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (!TakeFileDrag(event, false))
+        event->ignore();
+}
+
+void TQVMainForm::dropEvent(QDropEvent* event) {
+    if (!TakeFileDrag(event, true))
+        event->ignore();
+}
+
 bool TQVMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // The editor and the title box take text drops of their own; a dragged
+    // file is the window's, and must not land in them as its name.
+    const QEvent::Type type = event->type();
+    if ((watched == DataFileMemo->viewport() || watched == TitleEdit) &&
+        (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+        TakeFileDrag(static_cast<QDropEvent*>(event), type == QEvent::Drop))
+        return true;
     if (watched == DataFileMemo->viewport() && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         DoImage(DataFileMemo);

@@ -102,6 +102,13 @@ public:
     void Save2Click(QObject* sender);
     void DataFileMemoChange(QObject* sender);
 
+    // Loads path as the load dialog loads a file chosen in it (the dialog
+    // remembers it, errors show in the error box, CurrentFileName follows).
+    // Returns whether the editor now holds the file.
+    bool OpenDataFile(const QString& path);
+    // A data file to open, and draw once, right after the first activation.
+    void OpenAfterStart(const QString& path) { startFile_ = path; }
+
     // How many plot passes ran; lets tests tell a redraw from none.
     int PlotPassCount() const { return plotPassCount_; }
 
@@ -120,6 +127,11 @@ public:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // One local data file dragged from a file manager is taken; several
+    // files or anything else are refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Everything a plot pass reads, from the controls as they are now.
@@ -132,6 +144,10 @@ private:
     void WireEvents();
     static QButtonGroup* GroupOf(const QGroupBox* group);
     void ShowError(const QString& message);
+    // Reads path into the editor; false, with the error shown, when it cannot.
+    bool LoadIntoEditor(const QString& path);
+    // Handles a drag or drop that carries URLs; false for other drags.
+    bool TakeFileDrag(QDropEvent* event, bool drop);
     std::optional<QString> RunDialog(FileDialog& dialog);
 
     DialogRunner dialogRunner_;
@@ -144,6 +160,7 @@ private:
     TextEncoding dataEncoding_ = TextEncoding::Utf8;
     bool dataByteOrderMark_ = false;
     bool started_ = false;
+    std::optional<QString> startFile_;
     int plotPassCount_ = 0;
 
     friend class MainWindowTestAccess;

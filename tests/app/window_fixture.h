@@ -23,9 +23,12 @@ protected:
             dialogTitles.append(dialog.Title());
             if (answers.empty())
                 return std::nullopt;
-            std::optional<QString> answer = answers.front();
+            // A path, not the optional, is moved out: GCC 12 sees an
+            // uninitialised copy of an optional where there is none.
+            const bool accepted = answers.front().has_value();
+            QString path = accepted ? *answers.front() : QString();
             answers.pop_front();
-            return answer;
+            return accepted ? std::optional<QString>(std::move(path)) : std::nullopt;
         });
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));

@@ -4,6 +4,8 @@
 //   app_window_probe shot DATA OUT.png  load DATA, Fisher mean and great-circle
 //                                       fit on, refresh, save the window
 //   app_window_probe load DATA          time of loading DATA into the editor
+//   app_window_probe redraw DATA TYPE   median time of DoImage over DATA read
+//                                       as file type TYPE, and its spread
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,8 +16,10 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 #include "main_window.h"
 
@@ -78,12 +82,17 @@ int Shot(const QString& data, const QString& out) {
     return saved ? 0 : 1;
 }
 
-int LoadTime(const QString& data) {
-    TQVMainForm form;
-    form.SetDialogRunner([&data](FileDialog&) -> std::optional<QString> { return data; });
+// Shows the window with its load dialog answering data and its errors printed.
+bool ShowAnswering(TQVMainForm& form, const QString& data) {
+    form.SetDialogRunner([data](FileDialog&) -> std::optional<QString> { return data; });
     form.SetErrorSink([](const QString& text) { std::printf("error %s\n", qPrintable(text)); });
     form.show();
-    if (!WaitForFirstPlot(form))
+    return WaitForFirstPlot(form);
+}
+
+int LoadTime(const QString& data) {
+    TQVMainForm form;
+    if (!ShowAnswering(form, data))
         return 1;
     QElapsedTimer timer;
     timer.start();
@@ -91,6 +100,26 @@ int LoadTime(const QString& data) {
     const qint64 loadMs = timer.elapsed();
     std::printf("load_ms %lld lines %d vmrss_kb %ld\n", static_cast<long long>(loadMs),
                 form.DataFileMemo->blockCount(), ResidentKilobytes());
+    return 0;
+}
+
+int RedrawTime(const QString& data, int fileType) {
+    TQVMainForm form;
+    if (!ShowAnswering(form, data))
+        return 1;
+    form.Open1Click(nullptr);
+    form.SetItemIndex(form.FileTypeRG, fileType);
+    constexpr int kRuns = 41;
+    std::vector<double> ms;
+    for (int i = 0; i < kRuns; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        form.DoImage(nullptr);
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) * 1e-6);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("doimage_ms median %.3f min %.3f max %.3f runs %d lines %d\n", ms[kRuns / 2],
+                ms.front(), ms.back(), kRuns, form.DataFileMemo->blockCount());
     return 0;
 }
 
@@ -103,8 +132,11 @@ int main(int argc, char** argv) {
         return Startup();
     if (args.size() == 3 && args[1] == QStringLiteral("load"))
         return LoadTime(args[2]);
+    if (args.size() == 4 && args[1] == QStringLiteral("redraw"))
+        return RedrawTime(args[2], args[3].toInt());
     if (args.size() == 4 && args[1] == QStringLiteral("shot"))
         return Shot(args[2], args[3]);
-    std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png | load DATA\n");
+    std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png | load DATA | "
+                         "redraw DATA TYPE\n");
     return 2;
 }

@@ -35,7 +35,9 @@ struct NumberParts {
     std::int64_t exponent = 0;
 };
 
-bool ScanNumber(std::string_view text, char decimalSeparator, NumberParts& parts) {
+// Inlined: FieldToNumber runs for every field of every redraw.
+[[gnu::always_inline]] inline bool ScanNumber(std::string_view text, char decimalSeparator,
+                                              NumberParts& parts) {
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n && text[i] == ' ') {

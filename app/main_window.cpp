@@ -75,7 +75,9 @@ QGroupBox* MakeRadioGroup(QWidget* parent, const QString& title, const QStringLi
     box->setGeometry(geometry);
     auto* buttons = new QButtonGroup(box);
     auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(4, 0, 0, 0);
+    // The longest caption needs nearly the whole width inside the frame;
+    // items start right at its inner edge so that it ends before the frame.
+    column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     for (int i = 0; i < items.size(); ++i) {
         auto* radio = new QRadioButton(items[i], box);

@@ -27,9 +27,11 @@
 #include "floating_point_fault.h"
 #include "image_export.h"
 #include "image_view.h"
+#include "line_tints.h"
 #include "line_view.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
+#include "reading_account.h"
 
 TQVMainForm* QVMainForm = nullptr;
 
@@ -131,10 +133,12 @@ TQVMainForm::TQVMainForm(QWidget* parent)
 
     raster_.fill(Qt::white);
     canvas_ = std::make_unique<RasterCanvas>(raster_);
+    report_ = std::make_unique<PlotReport>();
 
     BuildControls();
     BuildMenu();
     WireEvents();
+    tints_ = new LineTints(DataFileMemo);
 
     resize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -365,7 +369,7 @@ void TQVMainForm::DoImage(QObject*) {
 
     QString fault;
     try {
-        DrawPlot(*canvas_, inputs, Extent, nullptr);
+        DrawPlot(*canvas_, inputs, Extent, report_.get());
     } catch (const FloatingPointFault& error) {
         fault = QString::fromUtf8(error.what());
     }
@@ -374,6 +378,9 @@ void TQVMainForm::DoImage(QObject*) {
     if (rasterBlackAndWhite_)
         MakeBlackAndWhite(raster_);
     Image1->update();
+    // After a fault the account covers the lines the pass reached.
+    tints_->Show(inputs.FileType, inputs.DecimalSeparator, report_->RejectedLines);
+    Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
     ++plotPassCount_;
     if (!fault.isEmpty())
         ShowError(fault);

@@ -23,8 +23,13 @@ protected:
             dialogTitles.append(dialog.Title());
             if (answers.empty())
                 return std::nullopt;
-            std::optional<QString> answer = answers.front();
+            // No copy of a disengaged optional: GCC takes one for a read of
+            // uninitialised memory in some translation units.
+            const bool cancel = !answers.front().has_value();
+            const QString answer = answers.front().value_or(QString());
             answers.pop_front();
+            if (cancel)
+                return std::nullopt;
             return answer;
         });
         form->show();

@@ -8,22 +8,40 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <climits>
 
 #include "file_type.h"
 #include "plot_pass.h"
 
 namespace {
 
+// Block user states; -1 is Qt's own "none".
+constexpr int kNoMark = -1;
+constexpr int kNotReadMark = 1;
+constexpr int kHeaderMark = 2;
+
 bool IsBlank(const QString& text) {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == u' '; });
 }
 
-QTextEdit::ExtraSelection Mark(const QTextBlock& block, const QColor& colour) {
-    QTextEdit::ExtraSelection mark;
-    mark.cursor = QTextCursor(block);
-    mark.format.setBackground(colour);
-    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
-    return mark;
+bool IsMarked(const QTextBlock& block) {
+    return block.userState() == kNotReadMark || block.userState() == kHeaderMark;
+}
+
+QTextCharFormat TintOf(const QColor& colour) {
+    QTextCharFormat format;
+    format.setBackground(colour);
+    format.setProperty(QTextFormat::FullWidthSelection, true);
+    return format;
+}
+
+bool SameTints(const QList<QTextEdit::ExtraSelection>& a,
+               const QList<QTextEdit::ExtraSelection>& b) {
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(),
+                      [](const QTextEdit::ExtraSelection& x, const QTextEdit::ExtraSelection& y) {
+                          return x.cursor.position() == y.cursor.position() &&
+                                 x.format.background() == y.format.background();
+                      });
 }
 
 } // namespace
@@ -31,57 +49,89 @@ QTextEdit::ExtraSelection Mark(const QTextBlock& block, const QColor& colour) {
 LineTints::LineTints(QPlainTextEdit* editor) : QObject(editor), editor_(editor) {
     connect(editor->document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { DropMarksOfEditedLines(position, added); });
+    // Scrolling, resizing and edits all ask the editor for a repaint.
+    connect(editor, &QPlainTextEdit::updateRequest, this, [this] { TintLinesInView(); });
     editor->viewport()->installEventFilter(this);
 }
 
 void LineTints::Show(int fileType, QChar decimalSeparator, const std::vector<int>& rejectedLines) {
     fileType_ = fileType;
     decimalSeparator_ = decimalSeparator;
-    const QTextDocument* document = editor_->document();
-    QList<QTextEdit::ExtraSelection> marks;
-    for (int line = 1; line < FirstDataLine(fileType); ++line) {
-        const QTextBlock block = document->findBlockByNumber(line - 1);
-        if (block.isValid() && !IsBlank(block.text()))
-            marks.append(Mark(block, kHeader));
+    const int headers = FirstDataLine(fileType) - 1;
+    // Walk only as far as a mark is to be set or may have to be cleared:
+    // after an edit the old marks may have moved anywhere.
+    const int stale = edited_ && lastMarkedLine_ > 0 ? INT_MAX : lastMarkedLine_;
+    const int reach = std::max({headers, rejectedLines.empty() ? 0 : rejectedLines.back(), stale});
+    auto next = rejectedLines.cbegin();
+    int lastMarked = 0;
+    QTextBlock block = editor_->document()->firstBlock();
+    for (int line = 1; block.isValid() && line <= reach; ++line, block = block.next()) {
+        while (next != rejectedLines.cend() && *next < line)
+            ++next;
+        int state = kNoMark;
+        if (line <= headers) {
+            if (!IsBlank(block.text()))
+                state = kHeaderMark;
+        } else if (next != rejectedLines.cend() && *next == line) {
+            state = kNotReadMark;
+        }
+        block.setUserState(state);
+        if (state != kNoMark)
+            lastMarked = line;
     }
-    for (const int line : rejectedLines) {
-        const QTextBlock block = document->findBlockByNumber(line - 1);
-        if (block.isValid())
-            marks.append(Mark(block, kNotRead));
-    }
-    // Tinting nothing over nothing would still repaint the editor.
-    if (!marks.isEmpty() || !editor_->extraSelections().isEmpty())
-        editor_->setExtraSelections(marks);
+    lastMarkedLine_ = lastMarked;
+    edited_ = false;
+    TintLinesInView();
 }
 
 QString LineTints::ToolTipOfBlock(int block) const {
-    for (const QTextEdit::ExtraSelection& mark : editor_->extraSelections()) {
-        if (mark.cursor.blockNumber() != block)
-            continue;
-        if (mark.format.background().color() == kHeader)
-            return QStringLiteral("header line, not read");
-        const QString reason =
-            LineRejectionReason(fileType_, mark.cursor.block().text(), decimalSeparator_);
-        return reason.isEmpty() ? QString() : QStringLiteral("not read: ") + reason;
-    }
-    return {};
+    const QTextBlock line = editor_->document()->findBlockByNumber(block);
+    if (line.userState() == kHeaderMark)
+        return QStringLiteral("header line, not read");
+    if (line.userState() != kNotReadMark)
+        return {};
+    const QString reason = LineRejectionReason(fileType_, line.text(), decimalSeparator_);
+    return reason.isEmpty() ? QString() : QStringLiteral("not read: ") + reason;
 }
 
 void LineTints::DropMarksOfEditedLines(int position, int added) {
-    QList<QTextEdit::ExtraSelection> marks = editor_->extraSelections();
-    if (marks.isEmpty())
+    edited_ = true;
+    if (lastMarkedLine_ == 0)
         return;
     const QTextDocument* document = editor_->document();
     QTextBlock last = document->findBlock(position + added);
     if (!last.isValid())
         last = document->lastBlock();
-    const int from = document->findBlock(position).position();
-    const int to = last.position() + last.length();
-    const auto edited = [from, to](const QTextEdit::ExtraSelection& mark) {
-        return mark.cursor.position() >= from && mark.cursor.position() < to;
-    };
-    if (marks.removeIf(edited) > 0)
-        editor_->setExtraSelections(marks);
+    for (QTextBlock block = document->findBlock(position); block.isValid(); block = block.next()) {
+        block.setUserState(kNoMark);
+        if (block == last)
+            break;
+    }
+    TintLinesInView();
+}
+
+void LineTints::TintLinesInView() {
+    if (tinting_)
+        return;
+    static const QTextCharFormat notRead = TintOf(kNotRead);
+    static const QTextCharFormat header = TintOf(kHeader);
+    QList<QTextEdit::ExtraSelection> tints;
+    if (lastMarkedLine_ > 0) {
+        const int bottom = editor_->viewport()->height();
+        for (QTextBlock block = editor_->cursorForPosition(QPoint(0, 0)).block(); block.isValid();
+             block = block.next()) {
+            const QTextCursor cursor(block);
+            if (editor_->cursorRect(cursor).top() > bottom)
+                break;
+            if (IsMarked(block))
+                tints.append({cursor, block.userState() == kHeaderMark ? header : notRead});
+        }
+    }
+    if (SameTints(tints, editor_->extraSelections()))
+        return;
+    tinting_ = true;
+    editor_->setExtraSelections(tints);
+    tinting_ = false;
 }
 
 bool LineTints::eventFilter(QObject* watched, QEvent* event) {

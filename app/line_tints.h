@@ -17,6 +17,10 @@ class QPlainTextEdit;
 // The marks belong to the last pass and follow their lines' text until the
 // next one; typing does not redraw, so a line whose text is edited loses its
 // mark at once, since the last pass never saw its new text.
+//
+// A mark is kept on its line (the block's user state, which moves with the
+// block) and only the lines in view are tinted, so that ten thousand marks
+// cost a walk over the lines, not ten thousand selections.
 class LineTints : public QObject {
     Q_OBJECT
 
@@ -24,11 +28,13 @@ public:
     static inline const QColor kNotRead{255, 214, 196};
     static inline const QColor kHeader{232, 232, 232};
 
-    // Watches editor (which must outlive this) for edits and tooltips.
+    // Watches editor (which must outlive this) for edits, scrolling and
+    // tooltips, and owns its extra selections.
     explicit LineTints(QPlainTextEdit* editor);
 
     // Replaces every mark with those of a pass over fileType with the given
-    // decimal separator: rejectedLines (1-based) and the non-blank header lines.
+    // decimal separator: rejectedLines (1-based, ascending) and the
+    // non-blank header lines.
     void Show(int fileType, QChar decimalSeparator, const std::vector<int>& rejectedLines);
 
     // The tooltip of a 0-based editor block: "not read: REASON", "header
@@ -40,8 +46,15 @@ protected:
 
 private:
     void DropMarksOfEditedLines(int position, int added);
+    // Tints the marked lines in view, and no others.
+    void TintLinesInView();
 
     QPlainTextEdit* editor_;
     int fileType_ = 0;
     QChar decimalSeparator_ = u'.';
+    // The last line the last pass marked (0 for none) and whether the text
+    // has changed since: then its marks may have moved to other lines.
+    int lastMarkedLine_ = 0;
+    bool edited_ = false;
+    bool tinting_ = false; // setting the selections asks for a repaint
 };

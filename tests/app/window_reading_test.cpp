@@ -134,6 +134,35 @@ TEST_F(WindowReading, AnEditedLineLosesItsMarkAtOnceWithoutARedraw) {
               QStringLiteral("2 data read; 2 lines not read (lines 2, 4)"));
 }
 
+TEST_F(WindowReading, OnlyTheLinesInViewAreTintedAndScrollingFollows) {
+    QStringList lines(300, QStringLiteral("10 20"));
+    lines[249] = QStringLiteral("10;20");
+    form->DataFileMemo->setPlainText(lines.join(u'\n'));
+    PutCursorAt(0);
+    Refresh();
+    EXPECT_TRUE(NotRead().empty());
+    EXPECT_EQ(form->Tints().ToolTipOfBlock(249),
+              QStringLiteral("not read: '10;20' at column 1 is not a number; separate numbers "
+                             "with spaces"));
+    PutCursorAt(249);
+    form->DataFileMemo->ensureCursorVisible();
+    EXPECT_EQ(NotRead(), std::set<int>{249});
+}
+
+TEST(LineTints, ANewPassClearsMarksThatEditsHaveMoved) {
+    QPlainTextEdit editor;
+    editor.setPlainText(QStringLiteral("1 1\nx\n2 2\ny\n"));
+    LineTints tints(&editor);
+    tints.Show(0, u'.', {2, 4});
+    QTextCursor top(editor.document());
+    top.insertText(QStringLiteral("0 0\n"));
+    // The marks moved down with their lines.
+    EXPECT_EQ(tints.ToolTipOfBlock(4), QStringLiteral("not read: 'y' at column 1 is not a number"));
+    tints.Show(0, u'.', {});
+    for (int block = 0; block < editor.blockCount(); ++block)
+        EXPECT_EQ(tints.ToolTipOfBlock(block), QString()) << block;
+}
+
 TEST(ReadingAccount, CountsAndCapsTheList) {
     std::vector<int> twelve;
     for (int line = 1; line <= 12; ++line)

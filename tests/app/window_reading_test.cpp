@@ -75,7 +75,6 @@ TEST_F(WindowReading, HeaderLinesOfType4GetTheQuieterTint) {
     EXPECT_EQ(NotRead(), std::set<int>{3});
     EXPECT_EQ(form->Tints().ToolTipOfBlock(0), QStringLiteral("header line, not read"));
     EXPECT_EQ(form->Tints().ToolTipOfBlock(1), QString());
-    EXPECT_EQ(form->Tints().ToolTipOfBlock(2), QString());
     EXPECT_EQ(form->Tints().ToolTipOfBlock(3),
               QStringLiteral("not read: the line is too short (1 character)"));
     EXPECT_EQ(form->Image1->toolTip(), QStringLiteral("1 datum read; 1 line not read (line 4)"));

@@ -57,14 +57,11 @@ TEST(RejectionReason, NamesTheTokenOrFieldAndItsColumn) {
     const ReasonCase cases[] = {
         {0, "10 20", '.', ""},
         {0, "   ", '.', ""}, // blank lines never reach a reader
-        {0, "", '.', ""},
         {0, "10\t20", '.', "a tab at column 3 separates the numbers; use spaces"},
         {0, "\t10 20", '.', "a tab at column 1 is not a space; separate numbers with spaces"},
-        {0, "10 20\t", '.', "a tab at column 6 is not a space; separate numbers with spaces"},
         {0, "50,5 20", '.', "'50,5' at column 1 is not a number (the decimal separator is '.')"},
         {0, "10 20.5", ',', "'20.5' at column 4 is not a number (the decimal separator is ',')"},
         {0, "10", '.', "the second number is missing"},
-        {0, "  10   ", '.', "the second number is missing"},
         {0, "10  x", '.', "'x' at column 5 is not a number"},
         {0, "x 10", '.', "'x' at column 1 is not a number"}, // the first fault is named
         {0, "10,20,30", '.',
@@ -73,15 +70,10 @@ TEST(RejectionReason, NamesTheTokenOrFieldAndItsColumn) {
         {0, "abcdefghijklmnopqrstuvwxyz 1", '.',
          "'abcdefghijklmnopqrst...' at column 1 is not a number"},
         {0, "x\x01y 2", '.', "'x[0x01]y' at column 1 is not a number"},
-        {9, "30", '.', "the second number is missing"},
-        {10, "120 3O", '.', "'3O' at column 5 is not a number"},
         {1, "10 20 5", '.', ""},
         {1, "10 20", '.', "a third number (a95) is required for site means"},
-        {1, "10 20 ", '.', "a third number (a95) is required for site means"},
         {1, "12345", '.', "the second number is missing"},
-        {1, "10 20 5,5", '.', "'5,5' at column 7 is not a number (the decimal separator is '.')"},
         {2, "ab", '.', "the line is too short (2 characters)"},
-        {2, "a", '.', "the line is too short (1 character)"},
         {2, Columns(16, {{12, "123"}}), '.',
          "the line ends at column 16, before columns 18-22 (inclination)"},
         {2, Columns(22, {{12, "12 34"}, {18, "5"}}), '.',
@@ -97,9 +89,7 @@ TEST(RejectionReason, NamesTheTokenOrFieldAndItsColumn) {
          "columns 47-51 (declination) hold no number"},
         {6, Columns(57, {{41, "9e999"}, {47, "200"}, {53, "10"}}), '.',
          "columns 41-45 (error radius) hold '9e999', too large a number"},
-        {7, Columns(60, {{22, "100"}, {28, "-30"}, {56, "4.5"}}), '.', ""},
         {11, "10 20", '.', "there is no file type 11"},
-        {11, " ", '.', ""},
     };
     for (const ReasonCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << " line [" << c.line << "]");
@@ -108,11 +98,9 @@ TEST(RejectionReason, NamesTheTokenOrFieldAndItsColumn) {
 }
 
 TEST(RejectionReason, AllocatesNothingForALineThatIsRead) {
-    const std::array<std::pair<int, std::string>, 4> read = {{
-        {0, "10 20 a long tagline that is never looked at"},
-        {1, "  350.5  -45.25  3.5 S01"},
+    const std::array<std::pair<int, std::string>, 2> read = {{
+        {1, "  350.5  -45.25  3.5 S01 a long tagline that is never looked at"},
         {4, Columns(45, {{8, "10.5"}, {14, "20.5"}, {41, "3"}})},
-        {10, "120 30"},
     }};
     for (const auto& [type, line] : read) {
         const std::size_t before = allocations;

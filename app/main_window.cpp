@@ -33,9 +33,11 @@
 #include "floating_point_fault.h"
 #include "image_export.h"
 #include "image_view.h"
+#include "line_tints.h"
 #include "line_view.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
+#include "reading_account.h"
 
 TQVMainForm* QVMainForm = nullptr;
 
@@ -81,7 +83,9 @@ QGroupBox* MakeRadioGroup(QWidget* parent, const QString& title, const QStringLi
     box->setGeometry(geometry);
     auto* buttons = new QButtonGroup(box);
     auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(4, 0, 0, 0);
+    // The longest caption needs nearly the whole width inside the frame;
+    // items start right at its inner edge so that it ends before the frame.
+    column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     for (int i = 0; i < items.size(); ++i) {
         auto* radio = new QRadioButton(items[i], box);
@@ -138,10 +142,12 @@ TQVMainForm::TQVMainForm(QWidget* parent)
 
     raster_.fill(Qt::white);
     canvas_ = std::make_unique<RasterCanvas>(raster_);
+    report_ = std::make_unique<PlotReport>();
 
     BuildControls();
     BuildMenu();
     WireEvents();
+    tints_ = new LineTints(DataFileMemo);
 
     resize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -378,7 +384,7 @@ void TQVMainForm::DoImage(QObject*) {
     const PlotInputs inputs = CurrentPlotInputs(lines);
     QString fault;
     try {
-        DrawPlot(*canvas_, inputs, Extent, nullptr);
+        DrawPlot(*canvas_, inputs, Extent, report_.get());
     } catch (const FloatingPointFault& error) {
         fault = QString::fromUtf8(error.what());
     }
@@ -387,6 +393,9 @@ void TQVMainForm::DoImage(QObject*) {
     if (rasterBlackAndWhite_)
         MakeBlackAndWhite(raster_);
     Image1->update();
+    // After a fault the account covers the lines the pass reached.
+    tints_->Show(inputs.FileType, inputs.DecimalSeparator, report_->RejectedLines);
+    Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
     ++plotPassCount_;
     if (!fault.isEmpty())
         ShowError(fault);

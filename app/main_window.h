@@ -25,6 +25,8 @@ class QPlainTextEdit;
 class QPushButton;
 class RasterCanvas;
 class ImageView;
+class LineTints;
+struct PlotReport;
 
 // The program's one window. Controls carry the names of the original design;
 // handlers are named after the control and event or after their role.
@@ -112,6 +114,9 @@ public:
     // How many plot passes ran; lets tests tell a redraw from none.
     int PlotPassCount() const { return plotPassCount_; }
 
+    // The marks of the editor lines the last pass did not read.
+    const LineTints& Tints() const { return *tints_; }
+
     // Printing and image export seams (defined with those handlers).
     // Opens the device a printout goes to, in place of the default printer
     // (e.g. a PDF writer in tests); returns null with the error text to show.
@@ -162,6 +167,9 @@ private:
     bool started_ = false;
     std::optional<QString> startFile_;
     int plotPassCount_ = 0;
+    // Kept from pass to pass so that its lists keep their capacity.
+    std::unique_ptr<PlotReport> report_;
+    LineTints* tints_ = nullptr;
 
     friend class MainWindowTestAccess;
 };

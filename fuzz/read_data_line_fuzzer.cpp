@@ -1,6 +1,7 @@
 // Every file type and both usual decimal separators over arbitrary bytes: the
 // readers must neither crash nor read outside the line, and what they accept
-// must be self-consistent.
+// must be self-consistent; a reason is given exactly for each non-blank
+// line they reject.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char separator : {'.', ','}) {
         for (int type = -1; type <= kFileTypeCount; ++type) {
             const Direction d = ReadDataLine(type, line, separator);
+            Check(RejectionReason(type, line, separator).empty() ==
+                  (d.Success || IsBlankLine(line)));
             if (d.Success) {
                 // Accepted numbers are finite; only types 9 and 10 convert.
                 Check(std::isfinite(d.Dec) && std::isfinite(d.Inc));

@@ -4,6 +4,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "canvas.h"
@@ -88,6 +89,10 @@ char LatinSeparator(QChar separator) {
     return separator.unicode() <= 0xFF ? static_cast<char>(separator.unicode()) : '.';
 }
 
+std::string_view ViewOf(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
 QStringList FisherLines(const FisherResult& f, int plotType, QChar separator) {
     const QString label =
         plotType == 0 ? QStringLiteral("Mean Dec, Inc:") : QStringLiteral("Mean Lon, Lat:");
@@ -125,6 +130,10 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
     if (report != nullptr) {
         report->FisherLines.clear();
         report->GreatCircleLines.clear();
+        report->DataCount = 0;
+        report->RejectedLines.clear();
+        report->Fisher.reset();
+        report->GreatCircle.reset();
     }
     const int plotType = inputs.PlotType;
 
@@ -153,15 +162,21 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
     const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
     for (int k = FirstDataLine(inputs.FileType); k <= lineCount; ++k) {
         const QByteArray bytes = inputs.Lines->Line(k).toLatin1();
-        const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        const std::string_view text = ViewOf(bytes);
         if (IsBlankLine(text)) {
             continue;
         }
         const Direction datum = ReadDataLine(inputs.FileType, text, separator);
         if (!datum.Success) {
+            if (report != nullptr) {
+                report->RejectedLines.push_back(k);
+            }
             continue;
         }
         sums.Accumulate(datum.Dec, datum.Inc);
+        if (report != nullptr) {
+            report->DataCount = sums.N;
+        }
         const NetPoint p = ProjectEqualArea(datum.Dec, datum.Inc, plotType);
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
         double radius = 0.0;
@@ -177,6 +192,7 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
         fisherLines = FisherLines(fisher, plotType, inputs.DecimalSeparator);
         if (report != nullptr) {
             report->FisherLines = fisherLines;
+            report->Fisher = fisher;
         }
         DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
                  ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
@@ -188,6 +204,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
         const GreatCircleResult fit = GreatCircleFit(sums);
         greatCircleLines = GreatCircleLines(fit, inputs.DecimalSeparator);
         if (report != nullptr) {
+            // The same closed-form analysis as the fit, for all three axes.
+            report->GreatCircle = GreatCircleReport{fit, EigenAxes(OrientationTensorOf(sums))};
             report->GreatCircleLines = greatCircleLines;
         }
         DrawMark(canvas, geometry, MeanMark(plotType, fit.PoleInc),
@@ -199,4 +217,11 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
     // on their opaque background, cover the Fisher texts as far as they reach.
     DrawResultLines(canvas, geometry, fisherLines);
     DrawResultLines(canvas, geometry, greatCircleLines);
+}
+
+QString LineRejectionReason(int fileType, const QString& line, QChar decimalSeparator) {
+    const QByteArray bytes = line.left(LineView::kMaxLineLength).toLatin1();
+    const std::string reason =
+        RejectionReason(fileType, ViewOf(bytes), LatinSeparator(decimalSeparator));
+    return QString::fromLatin1(reason.data(), static_cast<qsizetype>(reason.size()));
 }

@@ -4,6 +4,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "fisher.h"
+#include "great_circle.h"
 #include "plot_geometry.h"
 
 class Canvas;
@@ -26,14 +32,27 @@ struct PlotInputs {
     int WindowFontWidthN270 = 0;
 };
 
-// The result lines as the pass computed them (each list empty when its block
-// did not run), for callers that report them as text. A block's lines are
-// stored as soon as its statistics are computed, so a fault in the
-// great-circle fit leaves the Fisher lines here although the image never
-// shows them.
+// The great-circle fit: the pole as drawn and all three eigen axes of the
+// orientation tensor, largest eigenvalue first (the pole is Axes[2]).
+struct GreatCircleReport {
+    GreatCircleResult Pole;
+    std::array<EigenAxis, 3> Axes;
+};
+
+// What the pass read and computed, for callers that report it. Each part is
+// stored as soon as the pass has it, so after a fault the report holds what
+// came before: a fault in the great-circle fit leaves the Fisher block here
+// although the image never shows its lines. Reusing one report keeps the
+// capacity of RejectedLines, so a pass then allocates nothing for it.
 struct PlotReport {
-    QStringList FisherLines;
-    QStringList GreatCircleLines;
+    QStringList FisherLines;      // empty when the block did not run
+    QStringList GreatCircleLines; // empty when the block did not run
+    int DataCount = 0;            // N, the data read
+    // 1-based numbers of the non-blank lines from FirstDataLine on that were
+    // not read, in order; the caller asks LineRejectionReason why.
+    std::vector<int> RejectedLines;
+    std::optional<FisherResult> Fisher;
+    std::optional<GreatCircleReport> GreatCircle;
 };
 
 // Draws the whole plot on the canvas (its size is the image's): clears it,
@@ -48,6 +67,12 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
 // inclination are skipped.
 void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,
                  double rho, bool lowerHemisphereOnly);
+
+// Why the pass does not read this line of the given file type with this
+// decimal separator, in the user's words; empty when it reads the line or the
+// line is blank. The line is taken as the pass takes it (cut at 4,096
+// characters, as Latin-1).
+QString LineRejectionReason(int fileType, const QString& line, QChar decimalSeparator);
 
 // The locale's short date for today, and its decimal separator (falling back
 // to "M/d/yy" and '.').

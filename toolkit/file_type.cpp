@@ -27,6 +27,22 @@ bool IsBlankLine(std::string_view line) {
 
 namespace {
 
+// Which reader a file type uses; the reading and its reason both go by it.
+enum class LineReader { TwoNumber, SiteMean, FixedColumn, None };
+
+LineReader LineReaderOf(FileType type) {
+    if (type == 0 || type == 9 || type == 10) {
+        return LineReader::TwoNumber;
+    }
+    if (type == 1) {
+        return LineReader::SiteMean;
+    }
+    if (type >= 2 && type <= 8) {
+        return LineReader::FixedColumn;
+    }
+    return LineReader::None;
+}
+
 // Turns the attitude just read into the plane's pole: the azimuth moves back
 // by offset (wrapped once into [0, 360) for azimuths read from 0 up) and the
 // plunge is the complement of the dip. The success flag is left alone.
@@ -43,35 +59,44 @@ void PlaneToPole(Direction& d, double offset) {
 
 Direction ReadDataLine(FileType type, std::string_view line, char decimalSeparator) {
     Direction d;
-    switch (type) {
-    case 0:
+    switch (LineReaderOf(type)) {
+    case LineReader::TwoNumber:
         ReadTwoNumberLine(line, d, decimalSeparator);
         break;
-    case 1:
+    case LineReader::SiteMean:
         ReadSiteMeanLine(line, d, decimalSeparator);
         break;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-    case 8:
+    case LineReader::FixedColumn:
         ReadFixedColumnLine(line, ColumnLayoutOf(type), d, decimalSeparator);
         break;
-    case 9:
-        // Strike and dip, the plane dipping toward strike + 90: its pole.
-        ReadTwoNumberLine(line, d, decimalSeparator);
-        PlaneToPole(d, 90.0);
-        break;
-    case 10:
-        // Dip direction first, then dip: the pole points away from the dip.
-        ReadTwoNumberLine(line, d, decimalSeparator);
-        PlaneToPole(d, 180.0);
-        break;
-    default:
+    case LineReader::None:
         d.Success = false;
         break;
     }
+    if (type == 9) {
+        // Strike and dip, the plane dipping toward strike + 90: its pole.
+        PlaneToPole(d, 90.0);
+    } else if (type == 10) {
+        // Dip direction first, then dip: the pole points away from the dip.
+        PlaneToPole(d, 180.0);
+    }
     return d;
+}
+
+std::string RejectionReason(FileType type, std::string_view line, char decimalSeparator) {
+    if (IsBlankLine(line)) {
+        return {};
+    }
+    // Turning an attitude into its pole never rejects a line.
+    switch (LineReaderOf(type)) {
+    case LineReader::TwoNumber:
+        return TwoNumberLineRejection(line, decimalSeparator);
+    case LineReader::SiteMean:
+        return SiteMeanLineRejection(line, decimalSeparator);
+    case LineReader::FixedColumn:
+        return FixedColumnLineRejection(line, ColumnLayoutOf(type), decimalSeparator);
+    case LineReader::None:
+        break;
+    }
+    return "there is no file type " + std::to_string(type);
 }

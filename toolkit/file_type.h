@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "direction.h"
@@ -23,3 +24,8 @@ bool IsBlankLine(std::string_view line);
 // plane (azimuth in Dec, plunge in Inc). A type outside 0..10 reads nothing
 // and returns Success false.
 Direction ReadDataLine(FileType type, std::string_view line, char decimalSeparator = '.');
+
+// Why ReadDataLine rejects the line, in words a user understands, naming the
+// token or field and its column; empty for a line it reads and for a blank
+// line (which never reaches a reader). Allocates only for a rejected line.
+std::string RejectionReason(FileType type, std::string_view line, char decimalSeparator = '.');

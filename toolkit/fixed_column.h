@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 struct Direction;
@@ -21,3 +22,10 @@ ColumnLayout ColumnLayoutOf(int fileType);
 // ErrorRadius). A line under 3 characters clears d.Success and writes nothing.
 void ReadFixedColumnLine(std::string_view line, const ColumnLayout& layout, Direction& d,
                          char decimalSeparator = '.');
+
+// Why ReadFixedColumnLine rejects the line, in the user's words: a line under
+// 3 characters, or the first field (in reading order) that holds no number,
+// named by its columns and meaning; empty when the reader reads the line.
+// Allocates only for a rejected line.
+std::string FixedColumnLineRejection(std::string_view line, const ColumnLayout& layout,
+                                     char decimalSeparator = '.');

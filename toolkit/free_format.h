@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 struct Direction;
@@ -11,3 +12,10 @@ void ReadTwoNumberLine(std::string_view line, Direction& d, char decimalSeparato
 
 // First three numbers into d.Dec, d.Inc and d.ErrorRadius; all three required.
 void ReadSiteMeanLine(std::string_view line, Direction& d, char decimalSeparator = '.');
+
+// Why ReadTwoNumberLine (or ReadSiteMeanLine) rejects the line, in the user's
+// words, naming the first token that is missing or not a number and its
+// 1-based column; empty when the reader reads the line. Allocates only for a
+// rejected line.
+std::string TwoNumberLineRejection(std::string_view line, char decimalSeparator = '.');
+std::string SiteMeanLineRejection(std::string_view line, char decimalSeparator = '.');

@@ -27,9 +27,17 @@ constexpr std::int64_t kExponentCap = 1'000'000'000'000'000;
 constexpr std::int64_t kMaxDecimalExponent = 308;
 constexpr std::int64_t kMinDecimalExponent = -400;
 
-} // namespace
+// Where the parts of a field lie, when the field has the number syntax.
+struct NumberParts {
+    bool negative = false;
+    std::size_t intBegin = 0, intEnd = 0;
+    std::size_t fracBegin = 0, fracEnd = 0;
+    std::int64_t exponent = 0;
+};
 
-std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator) {
+// Inlined: FieldToNumber runs for every field of every redraw.
+[[gnu::always_inline]] inline bool ScanNumber(std::string_view text, char decimalSeparator,
+                                              NumberParts& parts) {
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n && text[i] == ' ') {
@@ -58,7 +66,7 @@ std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator
         fracEnd = i;
     }
     if (intEnd == intBegin && !hasSeparator) {
-        return std::nullopt;
+        return false;
     }
     std::int64_t exponent = 0;
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
@@ -82,8 +90,27 @@ std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator
         ++i;
     }
     if (i != n) {
+        return false;
+    }
+    parts = {negative, intBegin, intEnd, fracBegin, fracEnd, exponent};
+    return true;
+}
+
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+} // namespace
+
+std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator) {
+    NumberParts parts;
+    if (!ScanNumber(text, decimalSeparator, parts)) {
         return std::nullopt;
     }
+    const bool negative = parts.negative;
+    const std::size_t intBegin = parts.intBegin;
+    const std::size_t intEnd = parts.intEnd;
+    const std::int64_t exponent = parts.exponent;
 
     // Normalise to d.ddd...e<exp> in a stack buffer: leading zeros dropped, the
     // digits cut after kMaxSignificant with a sticky 1 for a non-zero tail.
@@ -118,7 +145,7 @@ std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator
     for (std::size_t k = intBegin; k < intEnd; ++k, ++index) {
         take(index, text[k]);
     }
-    for (std::size_t k = fracBegin; k < fracEnd; ++k, ++index) {
+    for (std::size_t k = parts.fracBegin; k < parts.fracEnd; ++k, ++index) {
         take(index, text[k]);
     }
     if (significant == 0) {
@@ -153,4 +180,24 @@ std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator
         return std::nullopt;
     }
     return value;
+}
+
+NumberFault NumberFaultOf(std::string_view text, char decimalSeparator) {
+    if (IsBlank(text)) {
+        return NumberFault::Empty;
+    }
+    if (FieldToNumber(text, decimalSeparator)) {
+        return NumberFault::None;
+    }
+    if (NumberParts parts; ScanNumber(text, decimalSeparator, parts)) {
+        return NumberFault::TooLarge;
+    }
+    if (text.find('\t') != std::string_view::npos) {
+        return NumberFault::Tab;
+    }
+    const char other = decimalSeparator == '.' ? ',' : '.';
+    if (FieldToNumber(text, other)) {
+        return NumberFault::OtherSeparator;
+    }
+    return NumberFault::NotANumber;
 }

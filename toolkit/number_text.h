@@ -11,3 +11,10 @@
 // The separator should be none of space, sign, digit or E. Never reads
 // outside the text and never allocates, whatever the length.
 std::optional<double> FieldToNumber(std::string_view text, char decimalSeparator = '.');
+
+// Why FieldToNumber refuses a text, for telling the user: Empty (nothing but
+// spaces), TooLarge (the syntax holds but the value is beyond a double), Tab
+// (a tab in it), OtherSeparator (it reads with '.' and ',' swapped), else
+// NotANumber. None when it converts. Checked in that order.
+enum class NumberFault { None, Empty, TooLarge, Tab, OtherSeparator, NotANumber };
+NumberFault NumberFaultOf(std::string_view text, char decimalSeparator = '.');

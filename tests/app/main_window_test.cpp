@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSet>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <algorithm>
 #include <string_view>
@@ -209,6 +211,27 @@ TEST_F(MainWindow, SelectorItemsAreExact) {
             EXPECT_GE(items[i]->y(), items[i - 1]->y() + items[i - 1]->height());
         }
         EXPECT_LE(items.back()->geometry().bottom(), group->height());
+    }
+}
+
+TEST_F(MainWindow, EveryRadioCaptionFitsInsideItsGroup) {
+    for (QGroupBox* group :
+         {form->FileTypeRG, form->PlotTypeRG, form->PlotErrorRG, form->AvRg, form->GCFitRG}) {
+        for (QRadioButton* radio : group->findChildren<QRadioButton*>()) {
+            SCOPED_TRACE(radio->text().toStdString());
+            QStyleOptionButton option;
+            option.initFrom(radio);
+            const QStyle* style = radio->style();
+            const int needed =
+                style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, &option, radio) +
+                style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, radio) +
+                radio->fontMetrics().horizontalAdvance(radio->text());
+            EXPECT_LE(needed, radio->width());
+            EXPECT_TRUE(group->contentsRect().contains(radio->geometry()))
+                << "radio " << radio->geometry().x() << "," << radio->geometry().width()
+                << " contents " << group->contentsRect().x() << ","
+                << group->contentsRect().width();
+        }
     }
 }
 

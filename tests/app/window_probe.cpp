@@ -1,22 +1,35 @@
 // Drives the real window on whatever display is set (Xvfb for screenshots)
 // and reports what a person would otherwise time or look at by hand:
 //   app_window_probe startup            launch-to-first-plot time and memory
-//   app_window_probe shot DATA OUT.png  load DATA, Fisher mean and great-circle
-//                                       fit on, refresh, save the window
+//   app_window_probe shot DATA OUT.png [TYPE [LINE]]
+//                                       load DATA, file type TYPE, Fisher mean
+//                                       and great-circle fit on, refresh, print
+//                                       the tooltips, save the window (pointing
+//                                       at editor line LINE, with its tooltip)
 //   app_window_probe load DATA          time of loading DATA into the editor
+//   app_window_probe redraw DATA TYPE   median time of DoImage over DATA read
+//                                       as file type TYPE, and its spread
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
+#include "image_view.h"
+#include "line_tints.h"
 #include "main_window.h"
 
 namespace {
@@ -36,6 +49,12 @@ long ResidentKilobytes() {
 double RealtimeSeconds() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
@@ -61,29 +80,62 @@ int Startup() {
     return 0;
 }
 
-int Shot(const QString& data, const QString& out) {
+// Prints the tooltip of every editor line that has one and of the plot.
+void PrintToolTips(const TQVMainForm& form) {
+    for (int block = 0; block < form.DataFileMemo->blockCount(); ++block) {
+        const QString tip = form.Tints().ToolTipOfBlock(block);
+        if (!tip.isEmpty())
+            std::printf("line %d: %s\n", block + 1, qPrintable(tip));
+    }
+    std::printf("plot: %s\n", qPrintable(form.Image1->toolTip()));
+}
+
+// Points at a 1-based editor line as the mouse would, so its tooltip shows.
+void PointAtLine(TQVMainForm& form, int line) {
+    QPlainTextEdit* editor = form.DataFileMemo;
+    const QTextCursor cursor(editor->document()->findBlockByNumber(line - 1));
+    const QPoint at = editor->cursorRect(cursor).center() + QPoint(40, 0);
+    QHelpEvent help(QEvent::ToolTip, at, editor->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(editor->viewport(), &help);
+}
+
+int Shot(const QString& data, const QString& out, int fileType, int hoverLine) {
     TQVMainForm form;
     form.SetDialogRunner([&data](FileDialog&) -> std::optional<QString> { return data; });
     form.show();
     if (!WaitForFirstPlot(form))
         return 1;
     QTest::mouseClick(form.Button4, Qt::LeftButton);
+    QTest::mouseClick(form.FileTypeRG->findChildren<QRadioButton*>().at(fileType), Qt::LeftButton);
     QTest::mouseClick(form.AvRg->findChildren<QRadioButton*>().at(0), Qt::LeftButton);
     QTest::mouseClick(form.GCFitRG->findChildren<QRadioButton*>().at(0), Qt::LeftButton);
     QTest::mouseClick(form.OpenImageButt, Qt::LeftButton);
     QTest::qWait(300);
-    const bool saved = form.grab().save(out);
+    PrintToolTips(form);
+    QPixmap shot = form.grab();
+    if (hoverLine > 0) {
+        // A tooltip is a window of its own: take it from the screen.
+        PointAtLine(form, hoverLine);
+        QTest::qWait(500);
+        shot = form.screen()->grabWindow(0).copy(form.frameGeometry());
+    }
+    const bool saved = shot.save(out);
     std::printf("passes %d file %s saved %d\n", form.PlotPassCount(),
                 qPrintable(form.CurrentFileName), saved ? 1 : 0);
     return saved ? 0 : 1;
 }
 
-int LoadTime(const QString& data) {
-    TQVMainForm form;
-    form.SetDialogRunner([&data](FileDialog&) -> std::optional<QString> { return data; });
+// Shows the window with its load dialog answering data and its errors printed.
+bool ShowAnswering(TQVMainForm& form, const QString& data) {
+    form.SetDialogRunner([data](FileDialog&) -> std::optional<QString> { return data; });
     form.SetErrorSink([](const QString& text) { std::printf("error %s\n", qPrintable(text)); });
     form.show();
-    if (!WaitForFirstPlot(form))
+    return WaitForFirstPlot(form);
+}
+
+int LoadTime(const QString& data) {
+    TQVMainForm form;
+    if (!ShowAnswering(form, data))
         return 1;
     QElapsedTimer timer;
     timer.start();
@@ -91,6 +143,37 @@ int LoadTime(const QString& data) {
     const qint64 loadMs = timer.elapsed();
     std::printf("load_ms %lld lines %d vmrss_kb %ld\n", static_cast<long long>(loadMs),
                 form.DataFileMemo->blockCount(), ResidentKilobytes());
+    return 0;
+}
+
+int RedrawTime(const QString& data, int fileType) {
+    TQVMainForm form;
+    if (!ShowAnswering(form, data))
+        return 1;
+    form.SetItemIndex(form.FileTypeRG, fileType);
+    form.Open1Click(nullptr);
+    // The first pass over the loaded text may differ from the repeated ones.
+    QElapsedTimer firstTimer;
+    firstTimer.start();
+    form.DoImage(nullptr);
+    const double firstMs = static_cast<double>(firstTimer.nsecsElapsed()) * 1e-6;
+    constexpr int kRuns = 41;
+    std::vector<double> ms;
+    std::vector<double> cpuMs; // this thread's processor time, less shaken by other load
+    for (int i = 0; i < kRuns; ++i) {
+        const double cpuStart = ThreadCpuSeconds();
+        QElapsedTimer timer;
+        timer.start();
+        form.DoImage(nullptr);
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) * 1e-6);
+        cpuMs.push_back((ThreadCpuSeconds() - cpuStart) * 1e3);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(cpuMs.begin(), cpuMs.end());
+    std::printf("doimage_ms median %.3f min %.3f max %.3f cpu_median %.3f runs %d lines %d "
+                "first_ms %.3f\n",
+                ms[kRuns / 2], ms.front(), ms.back(), cpuMs[kRuns / 2], kRuns,
+                form.DataFileMemo->blockCount(), firstMs);
     return 0;
 }
 
@@ -103,8 +186,13 @@ int main(int argc, char** argv) {
         return Startup();
     if (args.size() == 3 && args[1] == QStringLiteral("load"))
         return LoadTime(args[2]);
-    if (args.size() == 4 && args[1] == QStringLiteral("shot"))
-        return Shot(args[2], args[3]);
-    std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png | load DATA\n");
+    if (args.size() == 4 && args[1] == QStringLiteral("redraw"))
+        return RedrawTime(args[2], args[3].toInt());
+    if (args.size() >= 4 && args.size() <= 6 && args[1] == QStringLiteral("shot"))
+        return Shot(args[2], args[3], args.size() > 4 ? args[4].toInt() : 0,
+                    args.size() > 5 ? args[5].toInt() : 0);
+    std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png [TYPE [LINE]] | "
+                         "load DATA | "
+                         "redraw DATA TYPE\n");
     return 2;
 }

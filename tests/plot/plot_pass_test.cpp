@@ -427,6 +427,123 @@ TEST(PlotPassTest, FaultLeavesWhatWasDrawn) {
     // The Fisher block had run; the great-circle block never completed.
     EXPECT_EQ(report.FisherLines.size(), 3);
     EXPECT_TRUE(report.GreatCircleLines.isEmpty());
+    EXPECT_EQ(report.DataCount, 6);
+    EXPECT_TRUE(report.Fisher.has_value());
+    EXPECT_FALSE(report.GreatCircle.has_value());
+}
+
+struct ReportCase {
+    const char* what;
+    QString text;
+    Options options;
+    int dataCount;
+    std::vector<int> rejected;
+    bool fisher;
+    bool greatCircle;
+};
+
+Options With(int fileType, bool fisher, bool greatCircle) {
+    Options o;
+    o.fileType = fileType;
+    o.fisher = fisher;
+    o.greatCircle = greatCircle;
+    return o;
+}
+
+TEST(PlotPassReport, CountsTheDataNumbersTheLinesNotReadAndKeepsTheResults) {
+    const QString fixed = DataFor(4).split(u'\n').at(2);
+    const ReportCase cases[] = {
+        {"empty editor", QString(), With(0, true, true), 0, {}, false, false},
+        {"blank lines are not rejected",
+         QStringLiteral("\n   \nabc\n\t\n10 20\n1,5 3\n"),
+         With(0, true, true),
+         1,
+         {3, 4, 6},
+         false,
+         false},
+        {"header lines are not rejected",
+         QStringLiteral("h1\nh2\n") + fixed + u'\n' + u'x' + u'\n' + u' ' + u'\n' + fixed,
+         With(4, false, false),
+         2,
+         {4},
+         false,
+         false},
+        {"Fisher only",
+         QStringLiteral("0 45\n10 50\nx\n350 40"),
+         With(0, true, false),
+         3,
+         {3},
+         true,
+         false},
+        {"great circle only",
+         QStringLiteral("10 20\n60 35\n110 30\n160 10\n200 -15\n"),
+         With(0, false, true),
+         5,
+         {},
+         false,
+         true},
+    };
+    for (const ReportCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Pass pass = RunPass(c.text, c.options);
+        EXPECT_EQ(pass.report.DataCount, c.dataCount);
+        EXPECT_EQ(pass.report.RejectedLines, c.rejected);
+        EXPECT_EQ(pass.report.Fisher.has_value(), c.fisher);
+        EXPECT_EQ(pass.report.GreatCircle.has_value(), c.greatCircle);
+    }
+}
+
+TEST(PlotPassReport, HoldsTheNumbersBehindTheResultLines) {
+    // Reference values of the statistics' own examples (Fisher 1953 mean of
+    // three directions; the five-datum great circle).
+    const Pass fisher = RunPass(QStringLiteral("0 45\n10 50\n350 40"), With(0, true, false));
+    ASSERT_TRUE(fisher.report.Fisher.has_value());
+    EXPECT_NEAR(fisher.report.Fisher->MeanDec, 359.4145, 1e-4);
+    EXPECT_NEAR(fisher.report.Fisher->A95, 13.1922, 1e-4);
+
+    const Pass fit =
+        RunPass(QStringLiteral("10 20\n60 35\n110 30\n160 10\n200 -15\n"), With(0, false, true));
+    ASSERT_TRUE(fit.report.GreatCircle.has_value());
+    const GreatCircleReport& g = *fit.report.GreatCircle;
+    EXPECT_NEAR(g.Pole.PoleDec, 260.0737, 1e-4);
+    EXPECT_NEAR(g.Pole.Eigenvalue, 0.016243, 1e-6);
+    // The pole is the smallest axis; the eigenvalues of unit vectors sum to N.
+    EXPECT_EQ(g.Axes[2].Dec, g.Pole.PoleDec);
+    EXPECT_EQ(g.Axes[2].Inc, g.Pole.PoleInc);
+    EXPECT_EQ(g.Axes[2].Value, g.Pole.Eigenvalue);
+    EXPECT_GE(g.Axes[0].Value, g.Axes[1].Value);
+    EXPECT_GE(g.Axes[1].Value, g.Axes[2].Value);
+    EXPECT_NEAR(g.Axes[0].Value + g.Axes[1].Value + g.Axes[2].Value, 5.0, 1e-12);
+}
+
+TEST(PlotPassReport, AReusedReportKeepsNothingOfTheLastPass) {
+    const LineView full(QStringLiteral("0 45\n10 50\nx\n350 40"));
+    const LineView empty{QString()};
+    RecordingCanvas canvas;
+    PlotExtent extent;
+    PlotReport report;
+    DrawPlot(canvas, InputsFor(full, With(0, true, true)), extent, &report);
+    ASSERT_TRUE(report.Fisher.has_value());
+    DrawPlot(canvas, InputsFor(empty, With(0, true, true)), extent, &report);
+    EXPECT_EQ(report.DataCount, 0);
+    EXPECT_TRUE(report.RejectedLines.empty());
+    EXPECT_FALSE(report.Fisher.has_value());
+    EXPECT_FALSE(report.GreatCircle.has_value());
+}
+
+TEST(PlotPassReport, ALineIsJudgedAsThePassReadsIt) {
+    // The pass cuts a line at 4,096 characters: a second number beyond the
+    // cut is never seen.
+    const QString cut = QStringLiteral("10") + QString(4100, u' ') + QStringLiteral("20");
+    const Pass pass = RunPass(cut, {});
+    EXPECT_EQ(pass.report.RejectedLines, std::vector<int>{1});
+    EXPECT_EQ(LineRejectionReason(0, cut, u'.'), QStringLiteral("the second number is missing"));
+    EXPECT_EQ(LineRejectionReason(0, QStringLiteral("10,5 20"), u','), QString());
+    EXPECT_EQ(LineRejectionReason(0, QStringLiteral("10.5 20"), u','),
+              QStringLiteral("'10.5' at column 1 is not a number (the decimal separator is ',')"));
+    // Beyond Latin-1 a character reads as '?', never as a digit.
+    EXPECT_EQ(LineRejectionReason(0, QStringLiteral("1\u0661 20"), u'.'),
+              QStringLiteral("'1?' at column 1 is not a number"));
 }
 
 } // namespace

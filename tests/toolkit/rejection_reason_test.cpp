@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <new>
+#include <random>
+#include <string>
+
+#include "file_type.h"
+#include "fixed_column.h"
+
+// Counts every allocation of this test program, so a test can tell that a
+// call allocated nothing.
+namespace {
+std::size_t allocations = 0;
+} // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+// A line of the given length of spaces with texts written from 1-based columns.
+std::string Columns(std::size_t length,
+                    std::initializer_list<std::pair<int, std::string_view>> fields) {
+    std::string line(length, ' ');
+    for (const auto& [column, text] : fields) {
+        line.replace(static_cast<std::size_t>(column - 1), text.size(), text);
+    }
+    return line;
+}
+
+struct ReasonCase {
+    int type;
+    std::string line;
+    char separator;
+    std::string reason;
+};
+
+TEST(RejectionReason, NamesTheTokenOrFieldAndItsColumn) {
+    const ReasonCase cases[] = {
+        {0, "10 20", '.', ""},
+        {0, "   ", '.', ""}, // blank lines never reach a reader
+        {0, "10\t20", '.', "a tab at column 3 separates the numbers; use spaces"},
+        {0, "\t10 20", '.', "a tab at column 1 is not a space; separate numbers with spaces"},
+        {0, "50,5 20", '.', "'50,5' at column 1 is not a number (the decimal separator is '.')"},
+        {0, "10 20.5", ',', "'20.5' at column 4 is not a number (the decimal separator is ',')"},
+        {0, "10", '.', "the second number is missing"},
+        {0, "10  x", '.', "'x' at column 5 is not a number"},
+        {0, "x 10", '.', "'x' at column 1 is not a number"}, // the first fault is named
+        {0, "10,20,30", '.',
+         "'10,20,30' at column 1 is not a number; separate numbers with spaces"},
+        {0, "1e999 5", '.', "'1e999' at column 1 is too large a number"},
+        {0, "abcdefghijklmnopqrstuvwxyz 1", '.',
+         "'abcdefghijklmnopqrst...' at column 1 is not a number"},
+        {0, "x\x01y 2", '.', "'x[0x01]y' at column 1 is not a number"},
+        {1, "10 20 5", '.', ""},
+        {1, "10 20", '.', "a third number (a95) is required for site means"},
+        {1, "12345", '.', "the second number is missing"},
+        {2, "ab", '.', "the line is too short (2 characters)"},
+        {2, Columns(16, {{12, "123"}}), '.',
+         "the line ends at column 16, before columns 18-22 (inclination)"},
+        {2, Columns(22, {{12, "12 34"}, {18, "5"}}), '.',
+         "columns 12-16 (declination) hold '12 34', not a number"},
+        {2, Columns(22, {{12, "1\t2"}, {18, "5"}}), '.',
+         "columns 12-16 (declination) hold a tab; align the columns with spaces"},
+        {4, Columns(50, {{8, "10.5"}, {14, "20.5"}}), '.',
+         "columns 41-45 (error radius) hold no number"},
+        {5, Columns(45, {{20, "1,5"}, {26, "2"}, {41, "3"}}), '.',
+         "columns 20-24 (declination) hold '1,5', not a number (the decimal separator is '.')"},
+        // Type 6 reads its error field (41-45) last, though it lies first.
+        {6, Columns(57, {{41, "x"}, {53, "10"}}), '.',
+         "columns 47-51 (declination) hold no number"},
+        {6, Columns(57, {{41, "9e999"}, {47, "200"}, {53, "10"}}), '.',
+         "columns 41-45 (error radius) hold '9e999', too large a number"},
+        {11, "10 20", '.', "there is no file type 11"},
+    };
+    for (const ReasonCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << " line [" << c.line << "]");
+        EXPECT_EQ(RejectionReason(c.type, c.line, c.separator), c.reason);
+    }
+}
+
+TEST(RejectionReason, AllocatesNothingForALineThatIsRead) {
+    const std::array<std::pair<int, std::string>, 2> read = {{
+        {1, "  350.5  -45.25  3.5 S01 a long tagline that is never looked at"},
+        {4, Columns(45, {{8, "10.5"}, {14, "20.5"}, {41, "3"}})},
+    }};
+    for (const auto& [type, line] : read) {
+        const std::size_t before = allocations;
+        const bool empty = RejectionReason(type, line).empty();
+        EXPECT_EQ(allocations, before) << line;
+        EXPECT_TRUE(empty) << line;
+    }
+}
+
+// Lines that a reader of some type may accept, built from random pieces of
+// the alphabet a data file holds: numbers, junk tokens, spaces and tabs, and
+// numbers placed in the columns of a fixed-column layout.
+class LineMaker {
+public:
+    std::string Next() {
+        std::string line;
+        switch (Below(3)) {
+        case 0:
+            line = RandomCharacters(Below(81));
+            break;
+        case 1:
+            line = Tokens();
+            break;
+        default:
+            line = FixedColumns();
+            break;
+        }
+        return line.substr(0, 80);
+    }
+
+private:
+    static constexpr std::string_view kAlphabet = "   0123456789+-.,eE\tabxyz";
+
+    std::size_t Below(std::size_t n) { return static_cast<std::size_t>(random_() % n); }
+    char Pick(std::string_view from) { return from[Below(from.size())]; }
+
+    std::string RandomCharacters(std::size_t length) {
+        std::string s;
+        for (std::size_t i = 0; i < length; ++i) {
+            s += Pick(kAlphabet);
+        }
+        return s;
+    }
+
+    std::string Number() {
+        std::string s;
+        if (Below(3) == 0) {
+            s += Pick("+-");
+        }
+        const std::size_t digits = Below(4);
+        for (std::size_t i = 0; i < digits; ++i) {
+            s += Pick("0123456789");
+        }
+        if (digits == 0 || Below(2) == 0) {
+            s += Pick(".,");
+            s += Pick("0123456789");
+        }
+        if (Below(8) == 0) {
+            s += Pick("eE");
+            s += Pick("+-0123456789");
+        }
+        return s;
+    }
+
+    std::string Tokens() {
+        std::string line(Below(3), ' ');
+        const std::size_t count = Below(6);
+        for (std::size_t i = 0; i < count; ++i) {
+            line += Below(6) == 0 ? RandomCharacters(1 + Below(4)) : Number();
+            line += Below(10) == 0 ? std::string("\t") : std::string(1 + Below(3), ' ');
+        }
+        return line;
+    }
+
+    std::string FixedColumns() {
+        const ColumnLayout layout = ColumnLayoutOf(2 + static_cast<int>(Below(7)));
+        // Half the lines reach past every field, so that some are read.
+        const std::size_t length = Below(2) == 0 ? Below(81) : 60 + Below(21);
+        std::string line(length, Below(4) == 0 ? 'x' : ' ');
+        for (const int column : {layout.DecColumn, layout.IncColumn, layout.ErrorColumn}) {
+            const auto at = static_cast<std::size_t>(column - 1 + static_cast<int>(Below(2)));
+            if (column > 0 && at < line.size()) {
+                line.replace(at, std::min(line.size() - at, std::size_t{5}), Number());
+            }
+        }
+        for (std::size_t i = Below(3); i > 0 && !line.empty(); --i) {
+            line[Below(line.size())] = Pick(kAlphabet);
+        }
+        return line;
+    }
+
+    std::mt19937_64 random_{20260109};
+};
+
+// The reasons and the readers must agree on every line: a reason exactly
+// for a non-blank line that ReadDataLine rejects.
+TEST(RejectionReason, AgreesWithTheReadersOnGeneratedLines) {
+    constexpr int kLines = 100'000;
+    LineMaker maker;
+    std::array<int, kFileTypeCount> accepted{};
+    long compared = 0;
+    for (int i = 0; i < kLines; ++i) {
+        const std::string line = maker.Next();
+        for (const char separator : {'.', ','}) {
+            for (int type = 0; type < kFileTypeCount; ++type) {
+                const bool read = ReadDataLine(type, line, separator).Success;
+                const bool blank = IsBlankLine(line);
+                const std::string reason = RejectionReason(type, line, separator);
+                ASSERT_EQ(reason.empty(), read || blank)
+                    << "type " << type << " separator " << separator << " line [" << line
+                    << "] reason [" << reason << "]";
+                accepted[static_cast<std::size_t>(type)] += read ? 1 : 0;
+                ++compared;
+            }
+        }
+    }
+    // The generator must reach the accepting side of every reader, or the
+    // agreement says little.
+    std::cout << "lines compared: " << compared << " (" << kLines
+              << " lines, 11 types, 2 separators); read by type:";
+    for (int type = 0; type < kFileTypeCount; ++type) {
+        EXPECT_GT(accepted[static_cast<std::size_t>(type)], kLines / 200) << "type " << type;
+        std::cout << ' ' << accepted[static_cast<std::size_t>(type)];
+    }
+    std::cout << '\n';
+}
+
+} // namespace

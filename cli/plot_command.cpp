@@ -1,5 +1,8 @@
 #include "plot_command.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 struct IntegerOption {
@@ -14,6 +17,18 @@ constexpr IntegerOption kIntegerOptions[] = {
     {"--plot-type", &PlotCommand::PlotType, 0, 2},
     {"--error-circles", &PlotCommand::ErrorCircles, 0, 2},
     {"--scale", &PlotCommand::Scale, 1, 8},
+};
+
+struct FlagOption {
+    const char* name;
+    bool PlotCommand::*field;
+};
+
+constexpr FlagOption kFlagOptions[] = {
+    {"--fisher", &PlotCommand::Fisher},
+    {"--gc-fit", &PlotCommand::GreatCircleFit},
+    {"--quiet", &PlotCommand::Quiet},
+    {"--json", &PlotCommand::Json},
 };
 
 struct TextOption {
@@ -69,12 +84,11 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
             command.Version = true;
             return parse;
         }
-        if (argument == u"--fisher") {
-            command.Fisher = true;
-            continue;
-        }
-        if (argument == u"--gc-fit") {
-            command.GreatCircleFit = true;
+        if (const auto flag = std::find_if(
+                std::begin(kFlagOptions), std::end(kFlagOptions),
+                [&](const FlagOption& option) { return argument == QLatin1String(option.name); });
+            flag != std::end(kFlagOptions)) {
+            command.*flag->field = true;
             continue;
         }
 
@@ -188,6 +202,9 @@ QString PlotUsage() {
         "                      (default 1)\n"
         "  --fisher            draw the Fisher mean and print its three lines\n"
         "  --gc-fit            draw the best-fit great circle and print its three lines\n"
+        "  --json              print the results as one JSON object instead of the lines\n"
+        "  --quiet             do not report the lines that were not read (standard error\n"
+        "                      gets FILE:LINE: not read: REASON for each, at most 100)\n"
         "  --title TEXT        plot title (default empty)\n"
         "  --file-name TEXT    name on the plot's file line (default DATAFILE as given)\n"
         "  -o, --output FILE   write the image: FILE ending in .bmp (any case) gets a 1-bit\n"

@@ -17,6 +17,8 @@ struct PlotCommand {
     int ErrorCircles = 1; // 0..2
     bool Fisher = false;
     bool GreatCircleFit = false;
+    bool Quiet = false; // no report of the lines that were not read
+    bool Json = false;  // the results as one JSON object instead of text lines
     QString Title;
     QString FileName; // the plot's file line; the input path as given unless set
     int Scale = 1;    // 1..8; above 1 only with PNG output

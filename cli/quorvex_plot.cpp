@@ -24,6 +24,7 @@
 #include "figure_render.h"
 #include "floating_point_fault.h"
 #include "line_view.h"
+#include "pass_report.h"
 #include "plot_command.h"
 #include "plot_geometry.h"
 #include "plot_pass.h"
@@ -245,16 +246,27 @@ int main(int argc, char* argv[]) {
 
     PassOutcome pass;
     const QByteArray imageBytes = drawOutput(command, inputs, pass);
+    const PassSummary summary{
+        command.Input, command.FileType, command.PlotType, inputs.DecimalSeparator,
+        &pass.Report,  &lines,           pass.Fault};
+    if (!command.Quiet) {
+        for (const QString& report : UnreadLineReports(summary))
+            std::fputs((report + u'\n').toUtf8().constData(), stderr);
+    }
     int status = 0;
     bool printed = false;
-    if (pass.Fault.isEmpty()) {
+    if (!pass.Fault.isEmpty()) {
+        printError(pass.Fault);
+        status = kExitFault;
+    }
+    if (command.Json) {
+        std::fputs(ResultJson(summary).constData(), stdout);
+        printed = true;
+    } else if (pass.Fault.isEmpty()) {
+        // The pass draws no result lines after a fault, so none are printed.
         printLines(pass.Report.FisherLines);
         printLines(pass.Report.GreatCircleLines);
         printed = !pass.Report.FisherLines.isEmpty() || !pass.Report.GreatCircleLines.isEmpty();
-    } else {
-        // The pass draws no result lines after a fault, so none are printed.
-        printError(pass.Fault);
-        status = kExitFault;
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || (printed && !standardOutputOpen)) {
         const int error = standardOutputOpen ? errno : EBADF;

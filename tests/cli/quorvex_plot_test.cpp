@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -120,10 +123,15 @@ TEST_F(QuorvexPlot, PrintsTheResultLinesThePassComputed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const PlotRun run = runPlot(QStringList(c.options) << writeData(c.data));
+        const QString data = writeData(c.data);
+        const PlotRun run = runPlot(QStringList(c.options) << data);
         EXPECT_EQ(run.exitCode, 0) << run.err.constData();
         EXPECT_EQ(run.out, c.expected);
-        EXPECT_EQ(run.err, QByteArray());
+        // Only the line the site-mean reader rejects is reported.
+        EXPECT_EQ(run.err, c.data.endsWith("350 40\n") && c.options.contains("--file-type=1")
+                               ? data.toUtf8() + ":3: not read: a third number (a95) is required "
+                                                 "for site means\n"
+                               : QByteArray());
     }
 }
 
@@ -398,6 +406,58 @@ TEST_F(QuorvexPlot, WritesSvgPdfAndScaledPng) {
     }
     EXPECT_TRUE(readAll(path(QStringLiteral("figure.svg"))).contains("viewBox=\"0 0 553 529\""));
     EXPECT_EQ(QImage(path(QStringLiteral("figure.png"))).size(), QSize(2212, 2116));
+}
+
+// Lines the readers reject are reported where editors look for them; --quiet
+// silences the report, and neither changes the exit status.
+TEST_F(QuorvexPlot, ReportsTheLinesItDidNotRead) {
+    QByteArray bad;
+    for (int k = 0; k < 150; ++k)
+        bad += "10\t20\n";
+    const QString data = writeData("10 20\n" + bad + "30 40\n");
+    const PlotRun run = runPlot({data});
+    EXPECT_EQ(run.exitCode, 0);
+    const QList<QByteArray> reports = run.err.split('\n');
+    ASSERT_EQ(reports.size(), 102); // 100 reports, the count of the rest, the final break
+    EXPECT_EQ(reports[0], data.toUtf8() + ":2: not read: a tab at column 3 separates the numbers; "
+                                          "use spaces");
+    EXPECT_TRUE(reports[99].startsWith(data.toUtf8() + ":101: not read: "));
+    EXPECT_EQ(reports[100], data.toUtf8() + ": 50 more lines not read");
+
+    const PlotRun quiet = runPlot({QStringLiteral("--quiet"), data});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.err, QByteArray());
+}
+
+// The JSON object carries what the text lines carry, at full precision, and
+// the account of the unread lines; a fault is a member and keeps exit 1.
+TEST_F(QuorvexPlot, JsonHoldsTheResultsTheRejectedLinesAndTheFault) {
+    const QString data = writeData(kGreatCircleData + "50,5 30\n");
+    const PlotRun run = runPlot(
+        {QStringLiteral("--json"), QStringLiteral("--fisher"), QStringLiteral("--gc-fit"), data});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(json["file"].toString(), data);
+    EXPECT_EQ(json["data"].toInt(), 5);
+    EXPECT_EQ(json["rejected"][0]["line"].toInt(), 6);
+    EXPECT_EQ(json["rejected"][0]["reason"].toString(),
+              QStringLiteral("'50,5' at column 1 is not a number (the decimal separator is '.')"));
+    EXPECT_NEAR(json["fisher"]["dec"].toDouble(), 115.1364, 5e-5);
+    EXPECT_NEAR(json["fisher"]["k"].toDouble(), 1.478697, 5e-7);
+    const QJsonObject circle = json["great_circle"].toObject();
+    EXPECT_NEAR(circle["dec"].toDouble(), 260.0737, 5e-5);
+    EXPECT_NEAR(circle["eigenvalue"].toDouble(), 0.016243, 5e-7);
+    ASSERT_EQ(circle["axes"].toArray().size(), 3);
+    EXPECT_EQ(circle["axes"][2]["dec"].toDouble(), circle["dec"].toDouble());
+    EXPECT_NEAR(circle["axes"][0]["value"].toDouble(), 3.034803, 5e-7);
+    EXPECT_FALSE(json.contains("fault"));
+
+    const PlotRun fault =
+        runPlot({QStringLiteral("--json"), QStringLiteral("--gc-fit"), writeData(kIsotropicData)});
+    EXPECT_EQ(fault.exitCode, 1);
+    const QJsonObject faulted = QJsonDocument::fromJson(fault.out).object();
+    EXPECT_EQ(faulted["fault"].toString(), QStringLiteral("Invalid floating point operation"));
+    EXPECT_FALSE(faulted.contains("great_circle"));
 }
 
 } // namespace

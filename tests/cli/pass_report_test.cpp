@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <limits>
+
+#include "line_view.h"
+#include "pass_report.h"
+#include "plot_pass.h"
+#include "qstring_printer.h"
+
+namespace {
+
+TEST(UnreadLineReports, OneLineEachInTheEditorsFormThenACountOfTheRest) {
+    const LineView lines(QStringLiteral("10 20\n10\t20\nx\n1,5 2\n"));
+    PlotReport report;
+    report.RejectedLines = {2, 3, 4};
+    PassSummary pass{QStringLiteral("-"), 0, 0, u'.', &report, &lines, {}};
+    EXPECT_EQ(
+        UnreadLineReports(pass, 2),
+        QStringList({"<stdin>:2: not read: a tab at column 3 separates the numbers; use spaces",
+                     "<stdin>:3: not read: 'x' at column 1 is not a number",
+                     "<stdin>: 1 more lines not read"}));
+    pass.File = QStringLiteral("site.plt");
+    EXPECT_EQ(UnreadLineReports(pass).size(), 3);
+    EXPECT_TRUE(UnreadLineReports(pass).last().startsWith("site.plt:4: not read: '1,5'"));
+}
+
+// The numbers read back as the very doubles the pass computed, in their
+// shortest form; infinity, which JSON lacks, is written as the text lines
+// write it.
+TEST(ResultJson, FullPrecisionShortestNumbersAndInfiniteK) {
+    const LineView lines(QString{});
+    PlotReport report;
+    report.DataCount = 2;
+    report.Fisher = FisherResult{0.1, 1.0 / 3.0, 2.0, std::numeric_limits<double>::infinity(), 0.0};
+    const PassSummary pass{QStringLiteral("a.plt"), 1, 2, u'.', &report, &lines, {}};
+    const QByteArray json = ResultJson(pass);
+    EXPECT_TRUE(json.contains("\"dec\": 0.1,")) << json.constData();
+    EXPECT_TRUE(json.contains("\"inc\": 0.3333333333333333")) << json.constData();
+    const QJsonObject object = QJsonDocument::fromJson(json).object();
+    EXPECT_EQ(object["fisher"]["inc"].toDouble(), 1.0 / 3.0);
+    EXPECT_EQ(object["fisher"]["k"].toString(), QStringLiteral("INF"));
+    EXPECT_EQ(object["file_type"].toInt(), 1);
+    EXPECT_EQ(object["plot_type"].toInt(), 2);
+    EXPECT_FALSE(object.contains("great_circle"));
+    EXPECT_FALSE(object.contains("fault"));
+}
+
+} // namespace

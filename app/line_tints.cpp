@@ -46,12 +46,13 @@ bool SameTints(const QList<QTextEdit::ExtraSelection>& a,
 
 } // namespace
 
-LineTints::LineTints(QPlainTextEdit* editor) : QObject(editor), editor_(editor) {
+LineTints::LineTints(QPlainTextEdit* editor)
+    : QObject(editor), editor_(editor), viewport_(editor->viewport()) {
     connect(editor->document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { DropMarksOfEditedLines(position, added); });
     // Scrolling, resizing and edits all ask the editor for a repaint.
     connect(editor, &QPlainTextEdit::updateRequest, this, [this] { TintLinesInView(); });
-    editor->viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
 }
 
 void LineTints::Show(int fileType, QChar decimalSeparator, const std::vector<int>& rejectedLines) {
@@ -135,7 +136,9 @@ void LineTints::TintLinesInView() {
 }
 
 bool LineTints::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != editor_->viewport() || event->type() != QEvent::ToolTip)
+    // While the editor is being destroyed its viewport still reports events;
+    // the editor must not be asked anything then.
+    if (watched != viewport_ || event->type() != QEvent::ToolTip)
         return QObject::eventFilter(watched, event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QTextCursor at = editor_->cursorForPosition(help->pos());

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QPlainTextEdit;
+class QWidget;
 
 // Marks the editor lines that the last plot pass did not read: a tinted
 // background that never touches the text, its undo stack or its change
@@ -50,6 +51,7 @@ private:
     void TintLinesInView();
 
     QPlainTextEdit* editor_;
+    QWidget* viewport_;
     int fileType_ = 0;
     QChar decimalSeparator_ = u'.';
     // The last line the last pass marked (0 for none) and whether the text

@@ -1,6 +1,5 @@
 #include "plot_pass.h"
 
-#include <QByteArray>
 #include <QColor>
 
 #include <algorithm>
@@ -151,9 +150,9 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
     sums.Reset();
     const char separator = LatinSeparator(inputs.DecimalSeparator);
     const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
+    Latin1Line latin1;
     for (int k = FirstDataLine(inputs.FileType); k <= lineCount; ++k) {
-        const QByteArray bytes = inputs.Lines->Line(k).toLatin1();
-        const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        const std::string_view text = latin1.Of(inputs.Lines->LineText(k));
         if (IsBlankLine(text)) {
             continue;
         }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "canvas.h"
+#include "circle_batch.h"
 #include "direction.h"
 #include "equal_area.h"
 #include "file_type.h"
@@ -150,6 +151,7 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
     sums.Reset();
     const char separator = LatinSeparator(inputs.DecimalSeparator);
     const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
+    CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles);
     Latin1Line latin1;
     for (int k = FirstDataLine(inputs.FileType); k <= lineCount; ++k) {
         const std::string_view text = latin1.Of(inputs.Lines->LineText(k));
@@ -165,10 +167,11 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
         double radius = 0.0;
         if (DatumCircleRadius(inputs.FileType, inputs.ErrorCircleMode, datum, radius)) {
-            TraceCircle(canvas, geometry, plotType, datum.Dec, datum.Inc, radius,
-                        inputs.ErrorCircleMode == 2);
+            circles.Add(datum.Dec, datum.Inc, radius, inputs.ErrorCircleMode == 2);
         }
     }
+    // Every circle is on the canvas before a statistic can fault.
+    circles.Flush();
 
     QStringList fisherLines;
     if (inputs.AvIndex == 0 && sums.N >= 2) {
@@ -179,7 +182,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
         }
         DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
                  ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
-        TraceCircle(canvas, geometry, plotType, fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
+        circles.Add(fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
+        circles.Flush();
     }
 
     QStringList greatCircleLines;
@@ -191,7 +195,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
         }
         DrawMark(canvas, geometry, MeanMark(plotType, fit.PoleInc),
                  ProjectEqualArea(fit.PoleDec, fit.PoleInc, plotType));
-        TraceCircle(canvas, geometry, plotType, fit.PoleDec, fit.PoleInc, 90.0, true);
+        circles.Add(fit.PoleDec, fit.PoleInc, 90.0, true);
+        circles.Flush();
     }
 
     // Both blocks share the three lines; the great-circle texts, drawn second

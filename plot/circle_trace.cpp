@@ -96,9 +96,9 @@ CircleFrame FrameOf(const PlotGeometry& geometry, int plotType, double dec, doub
 }
 
 // The loop body is branch-free over plain arrays, so the compiler turns it
-// into vector code; a processor with AVX2 runs a wider copy of it.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void
-ProjectCirclePoints(const CircleFrame& frame, CirclePoints& out) {
+// into vector code; it is compiled once for each processor level below.
+inline __attribute__((always_inline)) void ProjectCirclePoints(const CircleFrame& frame,
+                                                               CirclePoints& out) {
     // Equal-area radius from the unit vector: K cos((|I| + 90)/2) =
     // K sqrt((1 - |z|)/2) = K h / sqrt(2 (1 + |z|)), and sin D = y/h,
     // cos D = x/h, so the net point is (y, x) K / sqrt(2 (1 + |z|)): one
@@ -121,9 +121,44 @@ ProjectCirclePoints(const CircleFrame& frame, CirclePoints& out) {
     }
 }
 
+using ProjectFunction = void (*)(const CircleFrame&, CirclePoints&);
+
+void ProjectBaseline(const CircleFrame& frame, CirclePoints& out) {
+    ProjectCirclePoints(frame, out);
+}
+
+// The widest copy the processor runs, chosen once at the first circle. An
+// explicit choice rather than compiler-made clones: their resolvers run while
+// the program is being loaded, before a sanitizer's runtime is ready.
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void ProjectAvx2(const CircleFrame& frame, CirclePoints& out) {
+    ProjectCirclePoints(frame, out);
+}
+
+__attribute__((target("avx512f"))) void ProjectAvx512(const CircleFrame& frame, CirclePoints& out) {
+    ProjectCirclePoints(frame, out);
+}
+
+ProjectFunction ChooseProject() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) {
+        return ProjectAvx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return ProjectAvx2;
+    }
+    return ProjectBaseline;
+}
+#else
+ProjectFunction ChooseProject() {
+    return ProjectBaseline;
+}
+#endif
+
 void ComputeCirclePoints(const PlotGeometry& geometry, int plotType, double dec, double inc,
                          double rho, bool lowerHemisphereOnly, CirclePoints& out) {
-    ProjectCirclePoints(FrameOf(geometry, plotType, dec, inc, rho, lowerHemisphereOnly), out);
+    static const ProjectFunction project = ChooseProject();
+    project(FrameOf(geometry, plotType, dec, inc, rho, lowerHemisphereOnly), out);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <system_error>
-#include <thread>
 
 #include "canvas.h"
 #include "circle_trace.h"
@@ -14,12 +13,15 @@
 
 namespace {
 
-// Circles kept before they are drawn into the masks: bounds the batch's
-// memory and gives every core enough work.
-constexpr std::size_t kChunk = 8192;
-// Fewer circles than this per thread cost more to hand over than to draw.
-constexpr std::size_t kCirclesPerThread = 256;
+// Circles kept at most before all are drawn: bounds the batch's memory.
+constexpr std::size_t kCapacity = 16384;
+// Circles handed over at a time, and claimed at a time by a thread.
+constexpr std::size_t kBlock = 32;
+// Fewer kept circles than this are not worth a thread: they go straight to
+// the raster at the flush.
+constexpr std::size_t kStartHelpers = 256;
 constexpr std::size_t kMaxThreads = 8;
+constexpr std::size_t kClosed = std::size_t{1} << (sizeof(std::size_t) * 8 - 1);
 
 std::size_t Cores() {
     static const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
@@ -39,18 +41,31 @@ CircleBatch::CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotT
     }
 }
 
+CircleBatch::~CircleBatch() {
+    StopHelpers();
+}
+
 void CircleBatch::Add(double dec, double inc, double rho, bool lowerHemisphereOnly) {
     const Circle circle{dec, inc, rho, lowerHemisphereOnly};
     if (!orderFree_) {
         TraceNow(circle);
         return;
     }
-    if (pending_.empty()) {
-        pending_.reserve(kChunk);
+    if (!kept_) {
+        kept_ = std::make_unique<Circle[]>(kCapacity);
     }
-    pending_.push_back(circle);
-    if (pending_.size() == kChunk) {
-        DrawPendingIntoMasks();
+    kept_[keptCount_++] = circle;
+    if (keptCount_ % kBlock != 0) {
+        return;
+    }
+    if (!helpers_.empty()) {
+        published_.store(keptCount_, std::memory_order_release);
+        published_.notify_all();
+    } else if (!helpersTried_ && keptCount_ >= kStartHelpers) {
+        StartHelpers();
+    }
+    if (keptCount_ == kCapacity) {
+        FinishKept();
     }
 }
 
@@ -65,59 +80,82 @@ void CircleBatch::TraceNow(const Circle& c) {
     canvas_.SetPixels(pixels.data(), count, QColor(Qt::black));
 }
 
-void CircleBatch::Flush() {
-    if (canvas_.OrderFreePixels().IsEmpty()) {
-        // The raster changed its kind since the batch began: in order after all.
-        for (const Circle& c : pending_) {
-            TraceNow(c);
-        }
-        pending_.clear();
-        masks_.clear();
+void CircleBatch::StartHelpers() {
+    helpersTried_ = true;
+    const std::size_t helpers = Cores() - 1;
+    if (helpers == 0) {
         return;
     }
-    if (masks_.empty() && pending_.size() < 2 * kCirclesPerThread) {
-        // Few circles: straight into the raster, no masks to fill and scan.
+    const auto pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    while (masks_.size() < helpers + 1) {
+        masks_.emplace_back(pixels, 0);
+    }
+    published_.store(keptCount_, std::memory_order_release);
+    helpers_.reserve(helpers);
+    for (std::size_t t = 1; t <= helpers; ++t) {
+        try {
+            helpers_.emplace_back([this, t] { DrawShare(t); });
+        } catch (const std::system_error&) {
+            // No thread to be had: this thread draws the rest at the flush.
+            break;
+        }
+    }
+}
+
+void CircleBatch::DrawShare(std::size_t m) {
+    const PixelMask mask{masks_[m].data(), width_, height_};
+    const Circle* const circles = kept_.get();
+    for (;;) {
+        const std::size_t state = published_.load(std::memory_order_acquire);
+        const std::size_t available = state & ~kClosed;
+        std::size_t begin = next_.load(std::memory_order_relaxed);
+        if (begin >= available) {
+            if ((state & kClosed) != 0) {
+                return;
+            }
+            published_.wait(state, std::memory_order_acquire);
+            continue;
+        }
+        const std::size_t end = std::min(begin + kBlock, available);
+        if (!next_.compare_exchange_weak(begin, end, std::memory_order_relaxed)) {
+            continue;
+        }
+        for (std::size_t i = begin; i < end; ++i) {
+            const Circle& c = circles[i];
+            SetCirclePixels(mask, geometry_, plotType_, c.Dec, c.Inc, c.Rho, c.LowerHemisphereOnly);
+        }
+    }
+}
+
+void CircleBatch::FinishKept() {
+    if (masks_.empty()) {
+        // No helper ran: straight into the raster.
         const BlackPixelRaster raster = canvas_.OrderFreePixels();
-        for (const Circle& c : pending_) {
+        for (std::size_t i = 0; i < keptCount_; ++i) {
+            const Circle& c = kept_[i];
             SetCirclePixels(raster, geometry_, plotType_, c.Dec, c.Inc, c.Rho,
                             c.LowerHemisphereOnly);
         }
-        pending_.clear();
-        return;
+    } else {
+        published_.store(keptCount_ | kClosed, std::memory_order_release);
+        published_.notify_all();
+        DrawShare(0);
+        helpers_.clear(); // joins
     }
-    DrawPendingIntoMasks();
-    MasksToRaster();
+    keptCount_ = 0;
+    next_.store(0, std::memory_order_relaxed);
+    published_.store(0, std::memory_order_relaxed);
+    helpersTried_ = false;
 }
 
-void CircleBatch::DrawPendingIntoMasks() {
-    const std::size_t count = pending_.size();
-    const std::size_t threads = std::clamp(count / kCirclesPerThread, std::size_t{1}, Cores());
-    const auto pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
-    while (masks_.size() < threads) {
-        masks_.emplace_back(pixels, 0);
+void CircleBatch::Flush() {
+    if (keptCount_ == 0 && masks_.empty()) {
+        return;
     }
-    // Share t (contiguous circles) goes into mask t, so no two threads ever
-    // write the same memory; this thread draws share 0.
-    const auto draw = [this, count, threads](std::size_t t) {
-        const PixelMask mask{masks_[t].data(), width_, height_};
-        for (std::size_t i = count * t / threads; i < count * (t + 1) / threads; ++i) {
-            const Circle& c = pending_[i];
-            SetCirclePixels(mask, geometry_, plotType_, c.Dec, c.Inc, c.Rho, c.LowerHemisphereOnly);
-        }
-    };
-    std::vector<std::jthread> helpers;
-    helpers.reserve(threads - 1);
-    for (std::size_t t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(draw, t);
-        } catch (const std::system_error&) {
-            // No thread to be had: this thread draws the share itself.
-            draw(t);
-        }
+    FinishKept();
+    if (!masks_.empty()) {
+        MasksToRaster();
     }
-    draw(0);
-    helpers.clear(); // joins
-    pending_.clear();
 }
 
 void CircleBatch::MasksToRaster() {
@@ -146,6 +184,14 @@ void CircleBatch::MasksToRaster() {
             }
         }
     }
-    // Done with: a later circle or two go straight to the raster.
     masks_.clear();
+}
+
+void CircleBatch::StopHelpers() {
+    if (helpers_.empty()) {
+        return;
+    }
+    published_.store(keptCount_ | kClosed, std::memory_order_release);
+    published_.notify_all();
+    helpers_.clear(); // joins once they have drawn what was handed over
 }

@@ -85,7 +85,7 @@ TEST(CircleBatchTest, FastPassLeavesThePointByPointRaster) {
     const Case cases[] = {
         {"a few site means, no batch", SiteMeans(5, 1), 1, 0, false},
         {"site means with circles", SiteMeans(1500, 2), 1, 0, false},
-        {"more circles than one batch holds", SiteMeans(8500, 3), 1, 0, false, 1},
+        {"more circles than one batch holds", SiteMeans(17000, 3), 1, 0, false, 1},
         {"planes of directions", SiteMeans(1000, 4), 0, 2, false},
         {"circles then a fault in the fit", axes, 1, 0, true},
         // No Fisher circle in between: the fault follows the data loop at once.

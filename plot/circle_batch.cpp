@@ -52,7 +52,7 @@ void CircleBatch::Add(double dec, double inc, double rho, bool lowerHemisphereOn
         return;
     }
     if (!kept_) {
-        kept_ = std::make_unique<Circle[]>(kCapacity);
+        kept_ = std::make_unique_for_overwrite<Circle[]>(kCapacity);
     }
     kept_[keptCount_++] = circle;
     if (keptCount_ % kBlock != 0) {

@@ -13,13 +13,6 @@ struct BlackPixelRaster {
     int Height = 0;
 
     bool IsEmpty() const { return Bits == nullptr; }
-    // Clipped to the raster.
-    void SetBlack(int x, int y) const {
-        if (static_cast<unsigned>(x) < static_cast<unsigned>(Width) &&
-            static_cast<unsigned>(y) < static_cast<unsigned>(Height)) {
-            Bits[y * Stride + x] = 0xFF000000u;
-        }
-    }
 };
 
 // The drawing operations the plot needs, in pixel coordinates (origin top

@@ -17,7 +17,8 @@ class Canvas;
 // point-by-point formulas, each is traced at once, in order. Either way the
 // canvas shows every circle added once Flush returns, with the pixels
 // TraceCircle sets. Add and Flush belong to the thread that made the batch;
-// nothing else may draw on the canvas's raster in between.
+// it may draw on the canvas in between, since kept circles reach the raster
+// only at a flush (or when the store is full).
 class CircleBatch {
 public:
     CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotType, bool pointByPoint);

@@ -4,6 +4,17 @@
 #include <QPoint>
 #include <QString>
 
+// Plain memory of a 32-bit raster in which black pixels may be set directly,
+// in any order; empty (null bits) when a canvas has no such raster.
+struct BlackPixelRaster {
+    QRgb* Bits = nullptr;
+    qsizetype Stride = 0; // pixels from one row to the next
+    int Width = 0;
+    int Height = 0;
+
+    bool IsEmpty() const { return Bits == nullptr; }
+};
+
 // The drawing operations the plot needs, in pixel coordinates (origin top
 // left, y down). The real canvas is a QImage raster; tests record the calls.
 class Canvas {
@@ -33,6 +44,9 @@ public:
             SetPixel(points[i].x(), points[i].y(), color);
         }
     }
+    // The raster for black pixels set in any order, valid until the next
+    // other operation; empty when pixels must go through SetPixels in order.
+    virtual BlackPixelRaster OrderFreePixels() { return {}; }
     // Text with its top-left corner at (x, y), on an opaque brush background.
     virtual void TextOut(int x, int y, const QString& text) = 0;
     // Whole-pixel metrics in the canvas font's current state.

@@ -3,6 +3,7 @@
 #include <QColor>
 
 #include <cmath>
+#include <cstddef>
 
 #include "angles.h"
 #include "canvas.h"
@@ -13,16 +14,18 @@
 
 namespace {
 
+constexpr std::size_t kPoints = 360;
+
 // Sine and cosine of the whole-degree position angles, computed as the
 // direction-to-vector conversion computes them.
 struct AngleTable {
-    std::array<double, 360> Cos{};
-    std::array<double, 360> Sin{};
+    alignas(64) std::array<double, kPoints> Cos{};
+    alignas(64) std::array<double, kPoints> Sin{};
     AngleTable() {
-        for (int j = 0; j < 360; ++j) {
+        for (std::size_t j = 0; j < kPoints; ++j) {
             const double d = static_cast<double>(j) * kDegToRad;
-            Cos[static_cast<std::size_t>(j)] = std::cos(d);
-            Sin[static_cast<std::size_t>(j)] = std::sin(d);
+            Cos[j] = std::cos(d);
+            Sin[j] = std::sin(d);
         }
     }
 };
@@ -32,15 +35,40 @@ const AngleTable& Angles() {
     return table;
 }
 
-} // namespace
+// RoundHalfEven as a double, written with selects only so that a loop over
+// it vectorises; the same integer for every double, NaN included.
+inline double RoundedHalfEven(double value) {
+    constexpr double kFarAway = 1073741824.0; // 2^30
+    constexpr double kShift = 6755399441055744.0;
+    const double rounded = (value + kShift) - kShift;
+    const double low = value < -kFarAway ? -kFarAway : rounded;
+    return value < kFarAway ? low : kFarAway;
+}
 
-int CirclePixels(const PlotGeometry& geometry, int plotType, double dec, double inc, double rho,
-                 bool lowerHemisphereOnly, CirclePixelList& out) {
+// All 360 pixels of a circle, structure of arrays: whole-number columns and
+// rows (doubles, since the compiler converts doubles to integers in vectors
+// only on some processors), and 1 for a point that is drawn, else 0.
+struct CirclePoints {
+    alignas(64) std::array<double, kPoints> X;
+    alignas(64) std::array<double, kPoints> Y;
+    alignas(64) std::array<double, kPoints> Drawn;
+};
+
+// One circle's rotation and pixel mapping, set up once: the rotated base
+// point j is (m00 vx + m01 vy - xz, m01 vx + m11 vy + yz, m02 vx - m21 vy + zz)
+// with (vx, vy) = baseH (cos j, sin j).
+struct CircleFrame {
+    double BaseH, M00, M01, M02, M11, M21, Xz, Yz, Zz;
+    double Mirror, Radius, CentreX, CentreY;
+    double LowestZ; // points with z below it are not drawn
+};
+
+CircleFrame FrameOf(const PlotGeometry& geometry, int plotType, double dec, double inc, double rho,
+                    bool lowerHemisphereOnly) {
     // Base points: the circle of radius rho about straight down. Their vectors
     // and the rotation are formed exactly as SmallCirclePoint forms them, so
     // the hemisphere of every point is decided on the same bits.
     const double baseInc = (90.0 - rho) * kDegToRad;
-    const double baseH = 1.0 * std::cos(baseInc);
     const double baseZ = 1.0 * std::sin(baseInc);
     const double a = (dec - 90.0) * kDegToRad;
     const double b = (90.0 - inc) * kDegToRad;
@@ -48,38 +76,102 @@ int CirclePixels(const PlotGeometry& geometry, int plotType, double dec, double 
     const double ca = std::cos(a);
     const double sb = std::sin(b);
     const double cb = std::cos(b);
-    const double m00 = sa * sa * cb + ca * ca;
-    const double m01 = sa * ca * (1.0 - cb);
-    const double m02 = sa * sb;
-    const double m11 = sa * sa + ca * ca * cb;
-    const double m12 = ca * sb;
-    const double m21 = ca * sb;
+    CircleFrame f{};
+    f.BaseH = 1.0 * std::cos(baseInc);
+    f.M00 = sa * sa * cb + ca * ca;
+    f.M01 = sa * ca * (1.0 - cb);
+    f.M02 = sa * sb;
+    f.M11 = sa * sa + ca * ca * cb;
+    f.M21 = ca * sb;
+    f.Xz = f.M02 * baseZ;
+    f.Yz = ca * sb * baseZ;
+    f.Zz = cb * baseZ;
+    f.Mirror = plotType == 1 ? -1.0 : 1.0;
+    f.Radius = geometry.Radius;
+    f.CentreX = geometry.CentreX;
+    f.CentreY = geometry.CentreY;
+    // The sign of the inclination VectorToDirection finds is the sign of z.
+    f.LowestZ = lowerHemisphereOnly ? 0.0 : -HUGE_VAL;
+    return f;
+}
 
-    // Equal-area radius from the vector: K cos((|I| + 90)/2) = K sqrt((1 - sin|I|)/2)
-    // = K h / sqrt(2 len (len + |z|)), and sin D = y/h, cos D = x/h; no
-    // trigonometry per point and no division by a vanishing h.
+// The loop body is branch-free over plain arrays, so the compiler turns it
+// into vector code; it is compiled once for each processor level below.
+inline __attribute__((always_inline)) void ProjectCirclePoints(const CircleFrame& frame,
+                                                               CirclePoints& out) {
+    // Equal-area radius from the unit vector: K cos((|I| + 90)/2) =
+    // K sqrt((1 - |z|)/2) = K h / sqrt(2 (1 + |z|)), and sin D = y/h,
+    // cos D = x/h, so the net point is (y, x) K / sqrt(2 (1 + |z|)): one
+    // square root and one division, no trigonometry. The vector's length
+    // differs from 1 only in the last bits.
     constexpr double kFactor = 1.41421356237;
-    const double mirror = plotType == 1 ? -1.0 : 1.0;
     const AngleTable& angles = Angles();
+    // A local copy: the compiler need not fear that the output overwrites it.
+    const CircleFrame f = frame;
+    for (std::size_t j = 0; j < kPoints; ++j) {
+        const double vx = f.BaseH * angles.Cos[j];
+        const double vy = f.BaseH * angles.Sin[j];
+        const double x = f.M00 * vx + f.M01 * vy - f.Xz;
+        const double y = f.M01 * vx + f.M11 * vy + f.Yz;
+        const double z = f.M02 * vx - f.M21 * vy + f.Zz;
+        const double scale = kFactor / std::sqrt(2.0 * (1.0 + std::fabs(z)));
+        out.X[j] = f.CentreX + RoundedHalfEven(f.Radius * (f.Mirror * (scale * y)));
+        out.Y[j] = f.CentreY - RoundedHalfEven(f.Radius * (scale * x));
+        out.Drawn[j] = z < f.LowestZ ? 0.0 : 1.0;
+    }
+}
+
+using ProjectFunction = void (*)(const CircleFrame&, CirclePoints&);
+
+void ProjectBaseline(const CircleFrame& frame, CirclePoints& out) {
+    ProjectCirclePoints(frame, out);
+}
+
+// The widest copy the processor runs, chosen once at the first circle. An
+// explicit choice rather than compiler-made clones: their resolvers run while
+// the program is being loaded, before a sanitizer's runtime is ready.
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void ProjectAvx2(const CircleFrame& frame, CirclePoints& out) {
+    ProjectCirclePoints(frame, out);
+}
+
+__attribute__((target("avx512f"))) void ProjectAvx512(const CircleFrame& frame, CirclePoints& out) {
+    ProjectCirclePoints(frame, out);
+}
+
+ProjectFunction ChooseProject() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) {
+        return ProjectAvx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return ProjectAvx2;
+    }
+    return ProjectBaseline;
+}
+#else
+ProjectFunction ChooseProject() {
+    return ProjectBaseline;
+}
+#endif
+
+void ComputeCirclePoints(const PlotGeometry& geometry, int plotType, double dec, double inc,
+                         double rho, bool lowerHemisphereOnly, CirclePoints& out) {
+    static const ProjectFunction project = ChooseProject();
+    project(FrameOf(geometry, plotType, dec, inc, rho, lowerHemisphereOnly), out);
+}
+
+} // namespace
+
+int CirclePixels(const PlotGeometry& geometry, int plotType, double dec, double inc, double rho,
+                 bool lowerHemisphereOnly, CirclePixelList& out) {
+    CirclePoints points;
+    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, points);
     int count = 0;
-    for (std::size_t j = 0; j < 360; ++j) {
-        const double vx = baseH * angles.Cos[j];
-        const double vy = baseH * angles.Sin[j];
-        const double x = m00 * vx + m01 * vy - m02 * baseZ;
-        const double y = m01 * vx + m11 * vy + m12 * baseZ;
-        const double z = m02 * vx - m21 * vy + cb * baseZ;
-        if (lowerHemisphereOnly) {
-            // The inclination's sign as VectorToDirection finds it.
-            const double h = std::sqrt(x * x + y * y);
-            if (h > 0.0 ? z / h < 0.0 : z < 0.0) {
-                continue;
-            }
-        }
-        const double len = std::sqrt(x * x + y * y + z * z);
-        const double scale = kFactor / std::sqrt(2.0 * len * (len + std::fabs(z)));
+    for (std::size_t j = 0; j < kPoints; ++j) {
         out[static_cast<std::size_t>(count)] =
-            QPoint(UnitToPixelX(geometry, mirror * (scale * y)), UnitToPixelY(geometry, scale * x));
-        ++count;
+            QPoint(static_cast<int>(points.X[j]), static_cast<int>(points.Y[j]));
+        count += points.Drawn[j] != 0.0 ? 1 : 0;
     }
     return count;
 }
@@ -98,6 +190,45 @@ int CirclePixelsDirect(const PlotGeometry& geometry, int plotType, double dec, d
         ++count;
     }
     return count;
+}
+
+namespace {
+
+// Calls store(x, y) for every drawn point inside width x height.
+template <typename Store>
+void StoreCircle(const CirclePoints& points, int width, int height, Store store) {
+    const auto w = static_cast<unsigned>(width);
+    const auto h = static_cast<unsigned>(height);
+    for (std::size_t j = 0; j < kPoints; ++j) {
+        const int x = static_cast<int>(points.X[j]);
+        const int y = static_cast<int>(points.Y[j]);
+        if (points.Drawn[j] != 0.0 && static_cast<unsigned>(x) < w &&
+            static_cast<unsigned>(y) < h) {
+            store(x, y);
+        }
+    }
+}
+
+} // namespace
+
+void SetCirclePixels(const BlackPixelRaster& raster, const PlotGeometry& geometry, int plotType,
+                     double dec, double inc, double rho, bool lowerHemisphereOnly) {
+    CirclePoints points;
+    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, points);
+    QRgb* const bits = raster.Bits;
+    const qsizetype stride = raster.Stride;
+    StoreCircle(points, raster.Width, raster.Height,
+                [bits, stride](int x, int y) { bits[y * stride + x] = 0xFF000000u; });
+}
+
+void SetCirclePixels(const PixelMask& mask, const PlotGeometry& geometry, int plotType, double dec,
+                     double inc, double rho, bool lowerHemisphereOnly) {
+    CirclePoints points;
+    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, points);
+    unsigned char* const cells = mask.Cells;
+    const qsizetype width = mask.Width;
+    StoreCircle(points, mask.Width, mask.Height,
+                [cells, width](int x, int y) { cells[y * width + x] = 1; });
 }
 
 void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,

@@ -4,6 +4,7 @@
 
 #include <array>
 
+struct BlackPixelRaster;
 struct PlotGeometry;
 
 // Pixels of one circle, in the order of the position angle j = 0..359.
@@ -14,7 +15,7 @@ using CirclePixelList = std::array<QPoint, 360>;
 // and mapped to pixels. With lowerHemisphereOnly the points of negative
 // inclination are left out. Writes the pixels to the front of out and returns
 // how many there are. The rotation is set up once per circle and the points
-// are projected straight from their vectors.
+// are projected straight from their vectors, all 360 at once.
 int CirclePixels(const PlotGeometry& geometry, int plotType, double dec, double inc, double rho,
                  bool lowerHemisphereOnly, CirclePixelList& out);
 
@@ -22,3 +23,20 @@ int CirclePixels(const PlotGeometry& geometry, int plotType, double dec, double 
 // ProjectEqualArea; the yardstick for CirclePixels.
 int CirclePixelsDirect(const PlotGeometry& geometry, int plotType, double dec, double inc,
                        double rho, bool lowerHemisphereOnly, CirclePixelList& out);
+
+// One byte per pixel, row after row, 1 where a circle passes: where a thread
+// draws its circles before they reach the raster. A quarter of the raster's
+// size, it stays in a processor's cache where the raster does not, and a
+// byte is set without reading it first.
+struct PixelMask {
+    unsigned char* Cells = nullptr;
+    int Width = 0;
+    int Height = 0;
+};
+
+// Sets the pixels CirclePixels gives black in the raster, or to 1 in the
+// mask; those outside are clipped.
+void SetCirclePixels(const BlackPixelRaster& raster, const PlotGeometry& geometry, int plotType,
+                     double dec, double inc, double rho, bool lowerHemisphereOnly);
+void SetCirclePixels(const PixelMask& mask, const PlotGeometry& geometry, int plotType, double dec,
+                     double inc, double rho, bool lowerHemisphereOnly);

@@ -1,6 +1,5 @@
 #include "plot_pass.h"
 
-#include <QByteArray>
 #include <QColor>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <string_view>
 
 #include "canvas.h"
+#include "circle_batch.h"
 #include "direction.h"
 #include "equal_area.h"
 #include "file_type.h"
@@ -89,10 +89,6 @@ char LatinSeparator(QChar separator) {
     return separator.unicode() <= 0xFF ? static_cast<char>(separator.unicode()) : '.';
 }
 
-std::string_view ViewOf(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
-
 QStringList FisherLines(const FisherResult& f, int plotType, QChar separator) {
     const QString label =
         plotType == 0 ? QStringLiteral("Mean Dec, Inc:") : QStringLiteral("Mean Lon, Lat:");
@@ -160,9 +156,10 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
     sums.Reset();
     const char separator = LatinSeparator(inputs.DecimalSeparator);
     const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
+    CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles);
+    Latin1Line latin1;
     for (int k = FirstDataLine(inputs.FileType); k <= lineCount; ++k) {
-        const QByteArray bytes = inputs.Lines->Line(k).toLatin1();
-        const std::string_view text = ViewOf(bytes);
+        const std::string_view text = latin1.Of(inputs.Lines->LineText(k));
         if (IsBlankLine(text)) {
             continue;
         }
@@ -181,10 +178,11 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
         double radius = 0.0;
         if (DatumCircleRadius(inputs.FileType, inputs.ErrorCircleMode, datum, radius)) {
-            TraceCircle(canvas, geometry, plotType, datum.Dec, datum.Inc, radius,
-                        inputs.ErrorCircleMode == 2);
+            circles.Add(datum.Dec, datum.Inc, radius, inputs.ErrorCircleMode == 2);
         }
     }
+    // Every circle is on the canvas before a statistic can fault.
+    circles.Flush();
 
     QStringList fisherLines;
     if (inputs.AvIndex == 0 && sums.N >= 2) {
@@ -196,7 +194,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
         }
         DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
                  ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
-        TraceCircle(canvas, geometry, plotType, fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
+        circles.Add(fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
+        circles.Flush();
     }
 
     QStringList greatCircleLines;
@@ -210,7 +209,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
         }
         DrawMark(canvas, geometry, MeanMark(plotType, fit.PoleInc),
                  ProjectEqualArea(fit.PoleDec, fit.PoleInc, plotType));
-        TraceCircle(canvas, geometry, plotType, fit.PoleDec, fit.PoleInc, 90.0, true);
+        circles.Add(fit.PoleDec, fit.PoleInc, 90.0, true);
+        circles.Flush();
     }
 
     // Both blocks share the three lines; the great-circle texts, drawn second
@@ -220,8 +220,9 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
 }
 
 QString LineRejectionReason(int fileType, const QString& line, QChar decimalSeparator) {
-    const QByteArray bytes = line.left(LineView::kMaxLineLength).toLatin1();
+    // The same conversion as the pass's, so the two judge the same bytes.
+    Latin1Line latin1;
     const std::string reason =
-        RejectionReason(fileType, ViewOf(bytes), LatinSeparator(decimalSeparator));
+        RejectionReason(fileType, latin1.Of(line), LatinSeparator(decimalSeparator));
     return QString::fromLatin1(reason.data(), static_cast<qsizetype>(reason.size()));
 }

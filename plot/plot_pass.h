@@ -30,6 +30,9 @@ struct PlotInputs {
     int ClientWidth = 0;  // the main window's client width, for the clearing rectangle
     int ClientHeight = 0; // the main window's client height
     int WindowFontWidthN270 = 0;
+    // Circles through the point-by-point formulas, one pixel after another:
+    // slow, the yardstick that tests hold the fast circles against.
+    bool PointByPointCircles = false;
 };
 
 // The great-circle fit: the pole as drawn and all three eigen axes of the

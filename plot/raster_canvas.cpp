@@ -291,9 +291,34 @@ void RasterCanvas::SetPixel(int x, int y, const QColor& color) {
 void RasterCanvas::SetPixels(const QPoint* points, int count, const QColor& color) {
     const Raster raster = Access();
     const QRgb rgb = color.rgb();
-    for (int i = 0; i < count; ++i) {
-        PutPixel(raster, points[i].x(), points[i].y(), rgb);
+    if (!raster.rgb32) {
+        for (int i = 0; i < count; ++i) {
+            PutPixel(raster, points[i].x(), points[i].y(), rgb);
+        }
+        return;
     }
+    const auto width = static_cast<unsigned>(raster.width);
+    const auto height = static_cast<unsigned>(raster.height);
+    for (int i = 0; i < count; ++i) {
+        const int x = points[i].x();
+        const int y = points[i].y();
+        if (static_cast<unsigned>(x) < width && static_cast<unsigned>(y) < height) {
+            reinterpret_cast<QRgb*>(raster.bits + y * raster.stride)[x] = rgb | 0xFF000000u;
+        }
+    }
+}
+
+BlackPixelRaster RasterCanvas::OrderFreePixels() {
+    const Raster raster = Access();
+    if (!raster.rgb32) {
+        return {};
+    }
+    BlackPixelRaster black;
+    black.Bits = reinterpret_cast<QRgb*>(raster.bits);
+    black.Stride = raster.stride / static_cast<qsizetype>(sizeof(QRgb));
+    black.Width = raster.width;
+    black.Height = raster.height;
+    return black;
 }
 
 void RasterCanvas::TextOut(int x, int y, const QString& text) {

@@ -36,6 +36,8 @@ public:
     void LineTo(int x, int y) override;
     void SetPixel(int x, int y, const QColor& color) override;
     void SetPixels(const QPoint* points, int count, const QColor& color) override;
+    // The 32-bit raster; empty for the 1-bit one, whose pixels need SetPixel.
+    BlackPixelRaster OrderFreePixels() override;
     void TextOut(int x, int y, const QString& text) override;
     int TextHeight(const QString& text) const override;
     int TextWidth(const QString& text) const override;

@@ -9,11 +9,15 @@
 //   app_window_probe load DATA          time of loading DATA into the editor
 //   app_window_probe redraw DATA TYPE   median time of DoImage over DATA read
 //                                       as file type TYPE, and its spread
+//   app_window_probe keystroke DATA N   load DATA as site means with error
+//                                       circles, Fisher mean and fit, then time
+//                                       N title keystrokes to finished repaint
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -177,6 +181,52 @@ int RedrawTime(const QString& data, int fileType) {
     return 0;
 }
 
+void ClickItem(QGroupBox* group, int index) {
+    QTest::mouseClick(group->findChildren<QRadioButton*>().at(index), Qt::LeftButton);
+}
+
+int Keystrokes(const QString& data, int count) {
+    TQVMainForm form;
+    if (!ShowAnswering(form, data))
+        return 1;
+    QTest::mouseClick(form.Button4, Qt::LeftButton);
+    ClickItem(form.FileTypeRG, 1);
+    ClickItem(form.PlotErrorRG, 0);
+    ClickItem(form.AvRg, 0);
+    ClickItem(form.GCFitRG, 0);
+    if (form.ItemIndex(form.FileTypeRG) != 1 || form.ItemIndex(form.PlotErrorRG) != 0 ||
+        form.ItemIndex(form.AvRg) != 0 || form.ItemIndex(form.GCFitRG) != 0) {
+        std::fprintf(stderr, "the options did not take\n");
+        return 1;
+    }
+    form.TitleEdit->setFocus(Qt::OtherFocusReason);
+    QTest::qWait(100);
+    std::vector<double> ms;
+    const int passesBefore = form.PlotPassCount();
+    for (int i = 0; i < count; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClick(form.TitleEdit, static_cast<char>('a' + i % 26));
+        QCoreApplication::processEvents();
+        form.Image1->repaint();
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) * 1e-6);
+    }
+    if (form.PlotPassCount() - passesBefore != count) {
+        std::fprintf(stderr, "%d keystrokes gave %d passes\n", count,
+                     form.PlotPassCount() - passesBefore);
+        return 1;
+    }
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0.0;
+    for (const double m : ms)
+        sum += m;
+    std::printf("keystrokes %d lines %d median_ms %.2f mean_ms %.2f min_ms %.2f max_ms %.2f\n",
+                count, form.DataFileMemo->blockCount(), sorted[sorted.size() / 2],
+                sum / static_cast<double>(ms.size()), sorted.front(), sorted.back());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -188,11 +238,12 @@ int main(int argc, char** argv) {
         return LoadTime(args[2]);
     if (args.size() == 4 && args[1] == QStringLiteral("redraw"))
         return RedrawTime(args[2], args[3].toInt());
+    if (args.size() == 4 && args[1] == QStringLiteral("keystroke") && args[3].toInt() > 0)
+        return Keystrokes(args[2], args[3].toInt());
     if (args.size() >= 4 && args.size() <= 6 && args[1] == QStringLiteral("shot"))
         return Shot(args[2], args[3], args.size() > 4 ? args[4].toInt() : 0,
                     args.size() > 5 ? args[5].toInt() : 0);
     std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png [TYPE [LINE]] | "
-                         "load DATA | "
-                         "redraw DATA TYPE\n");
+                         "load DATA | redraw DATA TYPE | keystroke DATA N\n");
     return 2;
 }

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QStringList>
+
+#include <string_view>
+
 #include "line_view.h"
 
 namespace {
@@ -27,6 +32,7 @@ TEST(LineViewTest, SplitsOnEveryKindOfBreak) {
         ASSERT_EQ(view.LineCount(), r.lines.size());
         for (int k = 1; k <= view.LineCount(); ++k) {
             EXPECT_EQ(view.Line(k), r.lines.at(k - 1));
+            EXPECT_EQ(view.LineText(k), r.lines.at(k - 1));
         }
         EXPECT_EQ(view.WholeText(), QString::fromLatin1(r.whole));
     }
@@ -39,15 +45,38 @@ TEST(LineViewTest, NumbersOutsideTheTextGiveEmptyLines) {
     EXPECT_EQ(view.Line(-1), QString());
     EXPECT_EQ(view.Line(3), QString());
     EXPECT_EQ(view.Line(2), QStringLiteral("two"));
+    EXPECT_TRUE(view.LineText(3).isEmpty());
+    EXPECT_TRUE(view.LineText(0).isEmpty());
 }
 
 TEST(LineViewTest, LongLinesAreCutAt4096Characters) {
     const QString longLine(5000, u'7');
     const LineView view(QStringLiteral("x\n") + longLine + QStringLiteral("\ny"));
     EXPECT_EQ(view.Line(2), QString(4096, u'7'));
+    EXPECT_EQ(view.LineText(2), QString(4096, u'7'));
     EXPECT_EQ(view.Line(3), QStringLiteral("y"));
     // The whole text keeps the line uncut.
     EXPECT_TRUE(view.WholeText().contains(longLine));
+}
+
+// The pass reads each line through one reused buffer; it must hold the bytes
+// QString::toLatin1 gives, whatever came before in the buffer.
+TEST(LineViewTest, Latin1LineGivesTheBytesOfToLatin1) {
+    const QString rows[] = {
+        QStringLiteral("12.5 -3 7 a long line that fills the buffer further"),
+        QString(),
+        QStringLiteral("10\u00A020"),     // no-break space, inside Latin-1
+        QStringLiteral("\u00FF\u0100 x"), // the last Latin-1 character and the first beyond
+        QStringLiteral("1\u20AC2"),       // the euro sign
+        QStringLiteral("a\U0001F600b"),   // a surrogate pair
+        QStringLiteral("short"),
+    };
+    Latin1Line latin1;
+    for (const QString& row : rows) {
+        const QByteArray expected = row.toLatin1();
+        EXPECT_EQ(latin1.Of(row), std::string_view(expected.constData(), expected.size()))
+            << row.toStdString();
+    }
 }
 
 } // namespace

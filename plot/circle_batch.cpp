@@ -1,0 +1,197 @@
+#include "circle_batch.h"
+
+#include <QColor>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <system_error>
+
+#include "canvas.h"
+#include "circle_trace.h"
+#include "plot_pass.h"
+
+namespace {
+
+// Circles kept at most before all are drawn: bounds the batch's memory.
+constexpr std::size_t kCapacity = 16384;
+// Circles handed over at a time, and claimed at a time by a thread.
+constexpr std::size_t kBlock = 32;
+// Fewer kept circles than this are not worth a thread: they go straight to
+// the raster at the flush.
+constexpr std::size_t kStartHelpers = 256;
+constexpr std::size_t kMaxThreads = 8;
+constexpr std::size_t kClosed = std::size_t{1} << (sizeof(std::size_t) * 8 - 1);
+
+std::size_t Cores() {
+    static const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    return std::min(cores, kMaxThreads);
+}
+
+} // namespace
+
+CircleBatch::CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotType,
+                         bool pointByPoint)
+    : canvas_(canvas), geometry_(geometry), plotType_(plotType), pointByPoint_(pointByPoint) {
+    if (!pointByPoint_) {
+        const BlackPixelRaster raster = canvas_.OrderFreePixels();
+        orderFree_ = !raster.IsEmpty();
+        width_ = raster.Width;
+        height_ = raster.Height;
+    }
+}
+
+CircleBatch::~CircleBatch() {
+    StopHelpers();
+}
+
+void CircleBatch::Add(double dec, double inc, double rho, bool lowerHemisphereOnly) {
+    const Circle circle{dec, inc, rho, lowerHemisphereOnly};
+    if (!orderFree_) {
+        TraceNow(circle);
+        return;
+    }
+    if (!kept_) {
+        kept_ = std::make_unique_for_overwrite<Circle[]>(kCapacity);
+    }
+    kept_[keptCount_++] = circle;
+    if (keptCount_ % kBlock != 0) {
+        return;
+    }
+    if (!helpers_.empty()) {
+        published_.store(keptCount_, std::memory_order_release);
+        published_.notify_all();
+    } else if (!helpersTried_ && keptCount_ >= kStartHelpers) {
+        StartHelpers();
+    }
+    if (keptCount_ == kCapacity) {
+        FinishKept();
+    }
+}
+
+void CircleBatch::TraceNow(const Circle& c) {
+    if (!pointByPoint_) {
+        TraceCircle(canvas_, geometry_, plotType_, c.Dec, c.Inc, c.Rho, c.LowerHemisphereOnly);
+        return;
+    }
+    CirclePixelList pixels;
+    const int count = CirclePixelsDirect(geometry_, plotType_, c.Dec, c.Inc, c.Rho,
+                                         c.LowerHemisphereOnly, pixels);
+    canvas_.SetPixels(pixels.data(), count, QColor(Qt::black));
+}
+
+void CircleBatch::StartHelpers() {
+    helpersTried_ = true;
+    const std::size_t helpers = Cores() - 1;
+    if (helpers == 0) {
+        return;
+    }
+    const auto pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    while (masks_.size() < helpers + 1) {
+        masks_.emplace_back(pixels, 0);
+    }
+    published_.store(keptCount_, std::memory_order_release);
+    helpers_.reserve(helpers);
+    for (std::size_t t = 1; t <= helpers; ++t) {
+        try {
+            helpers_.emplace_back([this, t] { DrawShare(t); });
+        } catch (const std::system_error&) {
+            // No thread to be had: this thread draws the rest at the flush.
+            break;
+        }
+    }
+}
+
+void CircleBatch::DrawShare(std::size_t m) {
+    const PixelMask mask{masks_[m].data(), width_, height_};
+    const Circle* const circles = kept_.get();
+    for (;;) {
+        const std::size_t state = published_.load(std::memory_order_acquire);
+        const std::size_t available = state & ~kClosed;
+        std::size_t begin = next_.load(std::memory_order_relaxed);
+        if (begin >= available) {
+            if ((state & kClosed) != 0) {
+                return;
+            }
+            published_.wait(state, std::memory_order_acquire);
+            continue;
+        }
+        const std::size_t end = std::min(begin + kBlock, available);
+        if (!next_.compare_exchange_weak(begin, end, std::memory_order_relaxed)) {
+            continue;
+        }
+        for (std::size_t i = begin; i < end; ++i) {
+            const Circle& c = circles[i];
+            SetCirclePixels(mask, geometry_, plotType_, c.Dec, c.Inc, c.Rho, c.LowerHemisphereOnly);
+        }
+    }
+}
+
+void CircleBatch::FinishKept() {
+    if (masks_.empty()) {
+        // No helper ran: straight into the raster.
+        const BlackPixelRaster raster = canvas_.OrderFreePixels();
+        for (std::size_t i = 0; i < keptCount_; ++i) {
+            const Circle& c = kept_[i];
+            SetCirclePixels(raster, geometry_, plotType_, c.Dec, c.Inc, c.Rho,
+                            c.LowerHemisphereOnly);
+        }
+    } else {
+        published_.store(keptCount_ | kClosed, std::memory_order_release);
+        published_.notify_all();
+        DrawShare(0);
+        helpers_.clear(); // joins
+    }
+    keptCount_ = 0;
+    next_.store(0, std::memory_order_relaxed);
+    published_.store(0, std::memory_order_relaxed);
+    helpersTried_ = false;
+}
+
+void CircleBatch::Flush() {
+    if (keptCount_ == 0 && masks_.empty()) {
+        return;
+    }
+    FinishKept();
+    if (!masks_.empty()) {
+        MasksToRaster();
+    }
+}
+
+void CircleBatch::MasksToRaster() {
+    const BlackPixelRaster raster = canvas_.OrderFreePixels();
+    const auto width = static_cast<std::size_t>(width_);
+    const std::size_t size = masks_.front().size();
+    // Eight cells at a time: most of the net stays white.
+    for (std::size_t i = 0; i < size; i += 8) {
+        const std::size_t count = std::min<std::size_t>(8, size - i);
+        std::uint64_t any = 0;
+        for (const std::vector<unsigned char>& mask : masks_) {
+            std::uint64_t cells = 0;
+            std::memcpy(&cells, mask.data() + i, count);
+            any |= cells;
+        }
+        if (any == 0) {
+            continue;
+        }
+        for (std::size_t p = i; p < i + count; ++p) {
+            const bool black =
+                std::any_of(masks_.begin(), masks_.end(),
+                            [p](const std::vector<unsigned char>& m) { return m[p] != 0; });
+            if (black) {
+                raster.Bits[static_cast<qsizetype>(p / width) * raster.Stride +
+                            static_cast<qsizetype>(p % width)] = 0xFF000000u;
+            }
+        }
+    }
+    masks_.clear();
+}
+
+void CircleBatch::StopHelpers() {
+    if (helpers_.empty()) {
+        return;
+    }
+    published_.store(keptCount_ | kClosed, std::memory_order_release);
+    published_.notify_all();
+    helpers_.clear(); // joins once they have drawn what was handed over
+}

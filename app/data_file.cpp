@@ -13,19 +13,10 @@
 #include "safe_write.h"
 
 QString NormaliseLineBreaks(const QString& text) {
-    QString result;
-    result.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == u'\r') {
-            result.append(u'\n');
-            if (i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-        } else {
-            result.append(c);
-        }
-    }
+    // CR LF first, so that only lone CRs are left for the second pass.
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(u'\r', u'\n');
     return result;
 }
 

@@ -12,27 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "counting_new.h"
 #include "file_type.h"
 #include "fisher.h"
 #include "great_circle.h"
-
-namespace {
-std::atomic<long long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -88,9 +71,9 @@ LineSet MakeLines(int type) {
 
 void BM_ReadDataLine(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
-    const long long setupStart = allocations.load(std::memory_order_relaxed);
+    const long long setupStart = OperatorNewCalls();
     const LineSet set = MakeLines(type);
-    if (allocations.load(std::memory_order_relaxed) == setupStart) {
+    if (OperatorNewCalls() == setupStart) {
         // Building the lines allocates; if nothing was counted, the counter is dead.
         state.SkipWithError("the allocation counter is not in use");
         return;
@@ -98,13 +81,13 @@ void BM_ReadDataLine(benchmark::State& state) {
     int accepted = 0;
     long long allocated = 0;
     for (auto _ : state) {
-        const long long before = allocations.load(std::memory_order_relaxed);
+        const long long before = OperatorNewCalls();
         for (const std::string_view line : set.lines) {
             const Direction d = ReadDataLine(type, line);
             benchmark::DoNotOptimize(d);
             accepted += d.Success ? 1 : 0;
         }
-        allocated += allocations.load(std::memory_order_relaxed) - before;
+        allocated += OperatorNewCalls() - before;
     }
     if (accepted != static_cast<int>(state.iterations()) * kLines) {
         state.SkipWithError("a generated line was rejected");

@@ -9,30 +9,9 @@
 #include <random>
 #include <string>
 
+#include "counting_new.h"
 #include "file_type.h"
 #include "fixed_column.h"
-
-// Counts every allocation of this test program, so a test can tell that a
-// call allocated nothing.
-namespace {
-std::size_t allocations = 0;
-} // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -103,9 +82,9 @@ TEST(RejectionReason, AllocatesNothingForALineThatIsRead) {
         {4, Columns(45, {{8, "10.5"}, {14, "20.5"}, {41, "3"}})},
     }};
     for (const auto& [type, line] : read) {
-        const std::size_t before = allocations;
+        const long long before = OperatorNewCalls();
         const bool empty = RejectionReason(type, line).empty();
-        EXPECT_EQ(allocations, before) << line;
+        EXPECT_EQ(OperatorNewCalls(), before) << line;
         EXPECT_TRUE(empty) << line;
     }
 }

@@ -1,8 +1,6 @@
 #include "image_export.h"
 
-#include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 
 #include "bmp_file.h"
 #include "canvas.h"
@@ -67,15 +65,7 @@ ImageFormat ExportFormat(const QString& path, int filterIndex) {
 }
 
 QByteArray EncodePlotImage(const QImage& image, ImageFormat format) {
-    if (format == ImageFormat::Bmp)
-        return EncodeMonoBmp(image);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(ToBlackAndWhite(image)))
-        return {};
-    return bytes;
+    return format == ImageFormat::Bmp ? EncodeMonoBmp(image) : EncodePng(ToBlackAndWhite(image));
 }
 
 QByteArray TQVMainForm::RenderFigure(ImageFormat format, QString& fault) const {

@@ -1,7 +1,6 @@
 // quorvex-plot: renders the plot of a data file without a display, for scripts
 // and batch runs, through the same plot pass as the window.
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QFont>
@@ -103,12 +102,7 @@ PassOutcome runPass(Canvas& canvas, const PlotInputs& inputs) {
 }
 
 QByteArray encodeRaster(const QImage& image, ImageFormat format) {
-    if (format == ImageFormat::Bmp)
-        return EncodeMonoBmp(image);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    return image.save(&buffer, "PNG") ? bytes : QByteArray();
+    return format == ImageFormat::Bmp ? EncodeMonoBmp(image) : EncodePng(image);
 }
 
 // Draws the one pass onto the canvas the output asks for: the raster for BMP,

@@ -1,6 +1,8 @@
 #include "image_format.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImage>
 #include <QString>
 
 ImageFormat ImageFormatOf(const QString& path) {
@@ -14,4 +16,11 @@ ImageFormat ImageFormatOf(const QString& path) {
     if (suffix == u"pdf")
         return ImageFormat::Pdf;
     return ImageFormat::None;
+}
+
+QByteArray EncodePng(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return image.save(&buffer, "PNG") ? bytes : QByteArray();
 }

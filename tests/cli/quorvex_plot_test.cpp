@@ -460,4 +460,38 @@ TEST_F(QuorvexPlot, JsonHoldsTheResultsTheRejectedLinesAndTheFault) {
     EXPECT_FALSE(faulted.contains("great_circle"));
 }
 
+// The whole JSON text of two stored inputs, compared byte for byte: the data
+// files are the reference pictures' (tests/plot/reference), read from
+// standard input with the C locale.
+TEST_F(QuorvexPlot, JsonTextMatchesTheStoredText) {
+    struct Row {
+        const char* data;
+        QStringList options;
+        const char* json;
+    };
+    const Row rows[] = {
+        {"site_means.plt",
+         {QStringLiteral("--file-type"), QStringLiteral("1"), QStringLiteral("--fisher"),
+          QStringLiteral("--gc-fit")},
+         "site_means.json"},
+        {"directions.plt",
+         {QStringLiteral("--fisher"), QStringLiteral("--gc-fit"), QStringLiteral("--error-circles"),
+          QStringLiteral("0")},
+         "directions.json"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.json);
+        const QByteArray data =
+            readAll(QStringLiteral(QUORVEX_PLOT_REFERENCE_DIR "/") + QLatin1String(row.data));
+        ASSERT_FALSE(data.isEmpty());
+        const PlotRun run =
+            runPlot(QStringList(row.options) << QStringLiteral("--json")
+                                             << QStringLiteral("--quiet") << QStringLiteral("-"),
+                    data);
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_EQ(run.out,
+                  readAll(QStringLiteral(QUORVEX_CLI_REFERENCE_DIR "/") + QLatin1String(row.json)));
+    }
+}
+
 } // namespace

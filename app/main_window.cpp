@@ -35,6 +35,7 @@
 #include "image_view.h"
 #include "line_tints.h"
 #include "line_view.h"
+#include "plot_modes.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
 #include "reading_account.h"
@@ -102,6 +103,13 @@ QStringList FileTypeItems() {
     QStringList items;
     for (const std::string_view caption : kFileTypeCaptions)
         items.append(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    return items;
+}
+
+QStringList PlotTypeItems() {
+    QStringList items;
+    for (int type = 0; type < kPlotTypeCount; ++type)
+        items.append(ModeText(PlotModeTextsOf(type).SelectorCaption));
     return items;
 }
 
@@ -190,9 +198,7 @@ void TQVMainForm::BuildControls() {
     FileTypeRG = MakeRadioGroup(client, QStringLiteral("Data file type"), FileTypeItems(), 0,
                                 {8, 328, 201, 249});
     OpenImageButt = MakeButton(client, QStringLiteral("Show / Refresh plot"), {8, 584, 201, 73});
-    PlotTypeRG = MakeRadioGroup(client, QStringLiteral("What are you plotting?"),
-                                {QStringLiteral("Directions"), QStringLiteral("VGPs, N polar view"),
-                                 QStringLiteral("VGPs, S polar view")},
+    PlotTypeRG = MakeRadioGroup(client, QStringLiteral("What are you plotting?"), PlotTypeItems(),
                                 0, {216, 240, 145, 81});
     PlotErrorRG =
         MakeRadioGroup(client, QStringLiteral("Plot error circles on data?"),

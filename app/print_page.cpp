@@ -14,6 +14,7 @@
 
 #include "line_view.h"
 #include "main_window.h"
+#include "plot_modes.h"
 #include "rounding.h"
 
 namespace {
@@ -58,14 +59,8 @@ PrintLayout ComputePrintLayout(int printableWidth, const PlotExtent& extent) {
 }
 
 QString PrintModeLine(int plotType, const QString& currentFileName) {
-    // The south text really lacks the space in "eq.area".
-    static const char* const kModes[] = {
-        "Local coords, eq. area, open=upper",
-        "North polar view, eq. area, open=upper",
-        "South polar view, eq.area, open=upper",
-    };
-    const int mode = (plotType == 1 || plotType == 2) ? plotType : 0;
-    return QString::fromLatin1(kModes[mode]) + QStringLiteral("  File: ") + currentFileName;
+    return ModeText(PlotModeTextsOf(plotType).PrintMode) + QStringLiteral("  File: ") +
+           currentFileName;
 }
 
 QStringList PrintTextLines(const QString& title, int plotType, const QString& currentFileName,

@@ -3,29 +3,8 @@
 #include "canvas.h"
 #include "marks.h"
 #include "plot_geometry.h"
+#include "plot_modes.h"
 #include "rounding.h"
-
-namespace {
-
-struct FrameTexts {
-    const char16_t* ModeName;
-    const char16_t* TopLabel;
-    const char16_t* RightLabel;
-};
-
-// The north polar view is mirrored, so longitude 270 lies on its right.
-constexpr FrameTexts kFrameTexts[] = {
-    {u"Local coords", u"N", u"E"},
-    {u"North polar view", u"0", u"270"},
-    {u"South polar view", u"0", u"90"},
-};
-
-const FrameTexts& TextsOf(PlotType plotType) {
-    const bool known = plotType >= 0 && plotType < 3;
-    return kFrameTexts[known ? plotType : 0];
-}
-
-} // namespace
 
 void DrawFrame(Canvas& canvas, const PlotGeometry& geometry, PlotType plotType,
                const QString& title, const QString& fileName, const QString& today) {
@@ -34,19 +13,18 @@ void DrawFrame(Canvas& canvas, const PlotGeometry& geometry, PlotType plotType,
     const int cy = geometry.CentreY;
     const int h = geometry.TextHeight;
     const int w = geometry.TextWidthN;
-    const FrameTexts& texts = TextsOf(plotType);
+    const PlotModeTexts& texts = PlotModeTextsOf(plotType);
 
     canvas.TextOut(cx - r, cy - r - 3 * h, title + QStringLiteral("   ") + today);
     canvas.TextOut(cx - r, cy + r + h,
-                   QStringLiteral("     Equal area, ") + QString::fromUtf16(texts.ModeName) +
+                   QStringLiteral("     Equal area, ") + ModeText(texts.ModeName) +
                        QStringLiteral(", Open=upper hemi"));
     canvas.TextOut(cx - r, cy + r + 2 * h, QStringLiteral("     File: ") + fileName);
     canvas.Ellipse(cx - r, cy - r, cx + r + 1, cy + r + 1);
     // The width of "N" centres every top label, "0" included.
     canvas.TextOut(cx - RoundHalfEven(w / 2.0), cy - r - RoundHalfEven(1.5 * h),
-                   QString::fromUtf16(texts.TopLabel));
-    canvas.TextOut(cx + r + 1 + w, cy - RoundHalfEven(h / 2.0),
-                   QString::fromUtf16(texts.RightLabel));
+                   ModeText(texts.TopLabel));
+    canvas.TextOut(cx + r + 1 + w, cy - RoundHalfEven(h / 2.0), ModeText(texts.RightLabel));
 }
 
 void DrawCentreCross(Canvas& canvas, const PlotGeometry& geometry) {

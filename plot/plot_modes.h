@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include "equal_area.h"
+
+inline constexpr int kPlotTypeCount = 3;
+
+// Every text that names what a net shows, by plot type: the selector's item,
+// the frame's mode name and axis labels, and the printout's mode line.
+struct PlotModeTexts {
+    const char16_t* SelectorCaption; // "Directions"
+    const char16_t* ModeName;        // "Local coords", in the frame's mode line
+    const char16_t* PrintMode;       // the printout's mode line before "  File: "
+    const char16_t* TopLabel;
+    const char16_t* RightLabel;
+};
+
+// The texts of plotType 0, 1 or 2; any other type reads as 0.
+const PlotModeTexts& PlotModeTextsOf(PlotType plotType);
+
+inline QString ModeText(const char16_t* text) {
+    return QString::fromUtf16(text);
+}

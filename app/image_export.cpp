@@ -5,7 +5,6 @@
 #include "bmp_file.h"
 #include "canvas.h"
 #include "figure_render.h"
-#include "floating_point_fault.h"
 #include "image_view.h"
 #include "line_view.h"
 #include "main_window.h"
@@ -73,16 +72,13 @@ QByteArray TQVMainForm::RenderFigure(ImageFormat format, QString& fault) const {
     const PlotInputs inputs = CurrentPlotInputs(lines);
     FigureOptions figure;
     figure.Units = raster_.size();
-    figure.Title = inputs.Title;
+    figure.Title = inputs.Options.Title;
     // The fresh pass measures its texts as the window's raster does now.
     figure.FixedPitch = canvas_->FixedPitchRequested();
     const auto draw = [&](Canvas& canvas) {
-        PlotExtent extent;
-        try {
-            DrawPlot(canvas, inputs, extent, nullptr);
-        } catch (const FloatingPointFault& error) {
-            fault = QString::fromUtf8(error.what());
-        }
+        PlotReport report;
+        RunPlotPass(canvas, inputs, report);
+        fault = report.Fault;
     };
     return format == ImageFormat::Svg ? RenderSvg(figure, draw) : RenderPdf(figure, draw);
 }

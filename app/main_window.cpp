@@ -30,7 +30,6 @@
 
 #include "error_box.h"
 #include "file_type.h"
-#include "floating_point_fault.h"
 #include "image_export.h"
 #include "image_view.h"
 #include "line_tints.h"
@@ -367,44 +366,48 @@ void TQVMainForm::Exit1Click(QObject*) {
     close();
 }
 
+PlotOptions TQVMainForm::CurrentPlotOptions() const {
+    PlotOptions options;
+    options.FileType = ItemIndex(FileTypeRG);
+    options.PlotType = ItemIndex(PlotTypeRG);
+    options.ErrorCircles = static_cast<ErrorCircleMode>(ItemIndex(PlotErrorRG));
+    options.FisherMean = ItemIndex(AvRg) == 0;
+    options.GreatCircleFit = ItemIndex(GCFitRG) == 0;
+    options.Title = TitleEdit->text();
+    options.FileName = CurrentFileName;
+    return options;
+}
+
 PlotInputs TQVMainForm::CurrentPlotInputs(const LineView& lines) const {
     PlotInputs inputs;
     inputs.Lines = &lines;
-    inputs.FileType = ItemIndex(FileTypeRG);
-    inputs.PlotType = ItemIndex(PlotTypeRG);
-    inputs.ErrorCircleMode = ItemIndex(PlotErrorRG);
-    inputs.AvIndex = ItemIndex(AvRg);
-    inputs.GCFitIndex = ItemIndex(GCFitRG);
-    inputs.Title = TitleEdit->text();
-    inputs.FileName = CurrentFileName;
-    inputs.Today = TodayShortDate();
-    inputs.DecimalSeparator = LocaleDecimalSeparator();
-    inputs.ClientWidth = centralWidget()->width();
-    inputs.ClientHeight = centralWidget()->height();
-    inputs.WindowFontWidthN270 = QFontMetrics(font()).horizontalAdvance(QStringLiteral("N270"));
+    inputs.Options = CurrentPlotOptions();
+    inputs.Environment.Today = TodayShortDate();
+    inputs.Environment.DecimalSeparator = LocaleDecimalSeparator();
+    inputs.Environment.RasterSize = raster_.size();
+    inputs.Environment.ClientSize = centralWidget()->size();
+    inputs.Environment.WindowFontWidthN270 =
+        QFontMetrics(font()).horizontalAdvance(QStringLiteral("N270"));
     return inputs;
 }
 
 void TQVMainForm::DoImage(QObject*) {
     const LineView lines(EditorText());
     const PlotInputs inputs = CurrentPlotInputs(lines);
-    QString fault;
-    try {
-        DrawPlot(*canvas_, inputs, Extent, report_.get());
-    } catch (const FloatingPointFault& error) {
-        fault = QString::fromUtf8(error.what());
-    }
+    RunPlotPass(*canvas_, inputs, *report_);
+    Extent = report_->Extent;
     // After an image export the raster stays black and white: whatever this
     // pass drew is thresholded the same way, in the same image object.
     if (rasterBlackAndWhite_)
         MakeBlackAndWhite(raster_);
     Image1->update();
     // After a fault the account covers the lines the pass reached.
-    tints_->Show(inputs.FileType, inputs.DecimalSeparator, report_->RejectedLines);
+    tints_->Show(inputs.Options.FileType, inputs.Environment.DecimalSeparator,
+                 report_->RejectedLines);
     Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
     ++plotPassCount_;
-    if (!fault.isEmpty())
-        ShowError(fault);
+    if (!report_->Fault.isEmpty())
+        ShowError(report_->Fault);
 }
 
 void TQVMainForm::Open1Click(QObject*) {

@@ -139,7 +139,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // Everything a plot pass reads, from the controls as they are now.
+    // What the user chose, read from the controls once, as they are now.
+    PlotOptions CurrentPlotOptions() const;
+    // Everything a plot pass reads: the options, this window's environment
+    // and the editor's lines.
     PlotInputs CurrentPlotInputs(const LineView& lines) const;
     // A fresh pass from the current inputs drawn as an SVG or PDF file; fault
     // receives the message of a fault that ended the pass early.

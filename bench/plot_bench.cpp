@@ -19,6 +19,7 @@
 #include "plot_geometry.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
+#include "test_plot_inputs.h"
 
 namespace {
 std::atomic<long long> allocations{0};
@@ -78,39 +79,33 @@ QString DirectionText(int count) {
     return text;
 }
 
-PlotInputs SiteMeanInputs() {
-    PlotInputs inputs;
-    inputs.FileType = 1;
-    inputs.PlotType = 0;
-    inputs.ErrorCircleMode = 0;
-    inputs.AvIndex = 0;
-    inputs.GCFitIndex = 0;
-    inputs.Title = QStringLiteral("Benchmark");
-    inputs.FileName = QStringLiteral("sites.txt");
-    inputs.Today = QStringLiteral("12/8/26");
-    inputs.ClientWidth = 941;
-    inputs.ClientHeight = 672;
-    inputs.WindowFontWidthN270 = 27;
-    return inputs;
+PlotOptions SiteMeanOptions() {
+    PlotOptions options;
+    options.FileType = 1;
+    options.ErrorCircles = ErrorCircleMode::Circles;
+    options.FisherMean = true;
+    options.GreatCircleFit = true;
+    options.Title = QStringLiteral("Benchmark");
+    options.FileName = QStringLiteral("sites.txt");
+    return options;
 }
 
 // One pass as the window runs it, the line view included, over makeText's
 // lines; allocs_per_line is what a pass allocates per data line beyond a
 // pass over two of them (which already draws the statistics and their texts).
-void PlotPass(benchmark::State& state, QString (*makeText)(int), const PlotInputs& base) {
+void PlotPass(benchmark::State& state, QString (*makeText)(int), const PlotOptions& options) {
     const auto count = static_cast<int>(state.range(0));
     const QString text = makeText(count);
     const int baseCount = std::min(2, count);
     const QString baseText = makeText(baseCount);
     QImage image(553, 529, QImage::Format_RGB32);
-    PlotInputs inputs = base;
     bool fixedPitch = false;
+    // Kept from pass to pass, as the window keeps its report.
+    PlotReport report;
     auto pass = [&](const QString& editor) {
         const LineView lines(editor);
-        inputs.Lines = &lines;
         RasterCanvas canvas(image, fixedPitch);
-        PlotExtent extent;
-        DrawPlot(canvas, inputs, extent, nullptr);
+        RunPlotPass(canvas, TestPlotInputs(lines, options), report);
         fixedPitch = canvas.FixedPitchRequested();
         benchmark::DoNotOptimize(image.constBits());
     };
@@ -141,16 +136,16 @@ void PlotPass(benchmark::State& state, QString (*makeText)(int), const PlotInput
 
 // Site means with error circles (mode 0), Fisher mean and fit.
 void BM_PlotPass(benchmark::State& state) {
-    PlotPass(state, SiteMeanText, SiteMeanInputs());
+    PlotPass(state, SiteMeanText, SiteMeanOptions());
 }
 BENCHMARK(BM_PlotPass)->Arg(0)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Directions with their lower-hemisphere planes (mode 2), Fisher mean and fit.
 void BM_PlotPassPlanes(benchmark::State& state) {
-    PlotInputs inputs = SiteMeanInputs();
-    inputs.FileType = 0;
-    inputs.ErrorCircleMode = 2;
-    PlotPass(state, DirectionText, inputs);
+    PlotOptions options = SiteMeanOptions();
+    options.FileType = 0;
+    options.ErrorCircles = ErrorCircleMode::Planes;
+    PlotPass(state, DirectionText, options);
 }
 BENCHMARK(BM_PlotPassPlanes)->Arg(100000)->Unit(benchmark::kMillisecond);
 
@@ -158,13 +153,12 @@ BENCHMARK(BM_PlotPassPlanes)->Arg(100000)->Unit(benchmark::kMillisecond);
 // file's size is reported as "bytes".
 template <typename Render> void RenderFigure(benchmark::State& state, Render render) {
     const LineView lines(SiteMeanText(static_cast<int>(state.range(0))));
-    PlotInputs inputs = SiteMeanInputs();
-    inputs.Lines = &lines;
+    const PlotInputs inputs = TestPlotInputs(lines, SiteMeanOptions());
     FigureOptions options;
-    options.Title = inputs.Title;
+    options.Title = inputs.Options.Title;
     const DrawOnCanvas draw = [&inputs](Canvas& canvas) {
-        PlotExtent extent;
-        DrawPlot(canvas, inputs, extent, nullptr);
+        PlotReport report;
+        RunPlotPass(canvas, inputs, report);
     };
     qsizetype bytes = 0;
     for (auto _ : state) {

@@ -15,8 +15,9 @@ QString ReportedName(const QString& file) {
     return file == u"-" ? QStringLiteral("<stdin>") : file;
 }
 
-QString ReasonFor(const PassSummary& pass, int line) {
-    return LineRejectionReason(pass.FileType, pass.Lines->Line(line), pass.DecimalSeparator);
+QString ReasonFor(const PlotInputs& inputs, int line) {
+    return LineRejectionReason(inputs.Options.FileType, inputs.Lines->Line(line),
+                               inputs.Environment.DecimalSeparator);
 }
 
 // JSON has no infinity; the text lines write it "INF" too.
@@ -32,16 +33,17 @@ QJsonObject Axis(double dec, double inc) {
 
 } // namespace
 
-QStringList UnreadLineReports(const PassSummary& pass, int maxReports) {
-    const std::vector<int>& rejected = pass.Report->RejectedLines;
-    const QString name = ReportedName(pass.File);
+QStringList UnreadLineReports(const QString& file, const PlotInputs& inputs,
+                              const PlotReport& report, int maxReports) {
+    const std::vector<int>& rejected = report.RejectedLines;
+    const QString name = ReportedName(file);
     QStringList reports;
     const auto shown = std::min<qsizetype>(static_cast<qsizetype>(rejected.size()), maxReports);
     reports.reserve(shown + 1);
     for (qsizetype i = 0; i < shown; ++i) {
         const int line = rejected[static_cast<std::size_t>(i)];
         reports.append(
-            QStringLiteral("%1:%2: not read: %3").arg(name).arg(line).arg(ReasonFor(pass, line)));
+            QStringLiteral("%1:%2: not read: %3").arg(name).arg(line).arg(ReasonFor(inputs, line)));
     }
     const auto rest = static_cast<qsizetype>(rejected.size()) - shown;
     if (rest > 0)
@@ -49,15 +51,16 @@ QStringList UnreadLineReports(const PassSummary& pass, int maxReports) {
     return reports;
 }
 
-QByteArray ResultJson(const PassSummary& pass) {
-    const PlotReport& report = *pass.Report;
+QByteArray ResultJson(const QString& file, const PlotInputs& inputs, const PlotReport& report) {
     QJsonArray rejected;
     for (const int line : report.RejectedLines)
         rejected.append(QJsonObject{{QStringLiteral("line"), line},
-                                    {QStringLiteral("reason"), ReasonFor(pass, line)}});
+                                    {QStringLiteral("reason"), ReasonFor(inputs, line)}});
     QJsonObject result{
-        {QStringLiteral("file"), pass.File},          {QStringLiteral("file_type"), pass.FileType},
-        {QStringLiteral("plot_type"), pass.PlotType}, {QStringLiteral("data"), report.DataCount},
+        {QStringLiteral("file"), file},
+        {QStringLiteral("file_type"), inputs.Options.FileType},
+        {QStringLiteral("plot_type"), inputs.Options.PlotType},
+        {QStringLiteral("data"), report.DataCount},
         {QStringLiteral("rejected"), rejected},
     };
     if (report.Fisher) {
@@ -80,7 +83,7 @@ QByteArray ResultJson(const PassSummary& pass) {
         circle.insert(QStringLiteral("axes"), axes);
         result.insert(QStringLiteral("great_circle"), circle);
     }
-    if (!pass.Fault.isEmpty())
-        result.insert(QStringLiteral("fault"), pass.Fault);
+    if (!report.Fault.isEmpty())
+        result.insert(QStringLiteral("fault"), report.Fault);
     return QJsonDocument(result).toJson(QJsonDocument::Indented);
 }

@@ -5,42 +5,16 @@
 
 namespace {
 
-struct IntegerOption {
+// Puts an option's value into the command; returns what is wrong with the
+// value, to follow the option's name, or an empty text when it is good.
+using Apply = QString (*)(PlotCommand& command, const QString& value);
+
+enum class Takes { Nothing, Number, Value };
+
+struct Option {
     const char* name;
-    int PlotCommand::*field;
-    int minimum;
-    int maximum;
-};
-
-constexpr IntegerOption kIntegerOptions[] = {
-    {"--file-type", &PlotCommand::FileType, 0, 10},
-    {"--plot-type", &PlotCommand::PlotType, 0, 2},
-    {"--error-circles", &PlotCommand::ErrorCircles, 0, 2},
-    {"--scale", &PlotCommand::Scale, 1, 8},
-};
-
-struct FlagOption {
-    const char* name;
-    bool PlotCommand::*field;
-};
-
-constexpr FlagOption kFlagOptions[] = {
-    {"--fisher", &PlotCommand::Fisher},
-    {"--gc-fit", &PlotCommand::GreatCircleFit},
-    {"--quiet", &PlotCommand::Quiet},
-    {"--json", &PlotCommand::Json},
-};
-
-struct TextOption {
-    const char* name;
-    QString PlotCommand::*field;
-};
-
-constexpr TextOption kTextOptions[] = {
-    {"--title", &PlotCommand::Title},
-    {"--file-name", &PlotCommand::FileName},
-    {"-o", &PlotCommand::Output},
-    {"--output", &PlotCommand::Output},
+    Takes takes;
+    Apply apply;
 };
 
 // Only plain decimal digits: toInt would also take "+1" and " 1".
@@ -55,15 +29,78 @@ bool parseSmallInteger(const QString& text, int minimum, int maximum, int& value
     return value >= minimum && value <= maximum;
 }
 
+template <int Minimum, int Maximum> QString integerIn(const QString& value, int& target) {
+    if (!parseSmallInteger(value, Minimum, Maximum, target))
+        return QStringLiteral("must be a whole number from %1 to %2, not '%3'")
+            .arg(Minimum)
+            .arg(Maximum)
+            .arg(value);
+    return {};
+}
+
+constexpr Option kOptions[] = {
+    {"--file-type", Takes::Number,
+     [](PlotCommand& c, const QString& v) { return integerIn<0, 10>(v, c.Options.FileType); }},
+    {"--plot-type", Takes::Number,
+     [](PlotCommand& c, const QString& v) { return integerIn<0, 2>(v, c.Options.PlotType); }},
+    {"--error-circles", Takes::Number,
+     [](PlotCommand& c, const QString& v) {
+         int mode = 0;
+         QString error = integerIn<0, 2>(v, mode);
+         c.Options.ErrorCircles = static_cast<ErrorCircleMode>(mode);
+         return error;
+     }},
+    {"--scale", Takes::Number,
+     [](PlotCommand& c, const QString& v) { return integerIn<1, 8>(v, c.Scale); }},
+    {"--fisher", Takes::Nothing,
+     [](PlotCommand& c, const QString&) {
+         c.Options.FisherMean = true;
+         return QString();
+     }},
+    {"--gc-fit", Takes::Nothing,
+     [](PlotCommand& c, const QString&) {
+         c.Options.GreatCircleFit = true;
+         return QString();
+     }},
+    {"--quiet", Takes::Nothing,
+     [](PlotCommand& c, const QString&) {
+         c.Quiet = true;
+         return QString();
+     }},
+    {"--json", Takes::Nothing,
+     [](PlotCommand& c, const QString&) {
+         c.Json = true;
+         return QString();
+     }},
+    {"--title", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         c.Options.Title = v;
+         return QString();
+     }},
+    {"--file-name", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         c.Options.FileName = v;
+         return QString();
+     }},
+    {"-o", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         c.Output = v;
+         return QString();
+     }},
+    {"--output", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         c.Output = v;
+         return QString();
+     }},
+};
+
 } // namespace
 
 PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     PlotCommandParse parse;
     PlotCommand& command = parse.Command;
     QStringList positional;
-    bool fileNameGiven = false;
-    bool outputGiven = false;
-    bool scaleGiven = false;
+    QStringList given; // the names of the options used, each once
     bool optionsEnded = false;
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -84,15 +121,8 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
             command.Version = true;
             return parse;
         }
-        if (const auto flag = std::find_if(
-                std::begin(kFlagOptions), std::end(kFlagOptions),
-                [&](const FlagOption& option) { return argument == QLatin1String(option.name); });
-            flag != std::end(kFlagOptions)) {
-            command.*flag->field = true;
-            continue;
-        }
 
-        // Options with a value, attached after '=' or in the next argument.
+        // A value is attached after '=' or comes in the next argument.
         QString name = argument;
         QString value;
         bool hasValue = false;
@@ -102,55 +132,30 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
             value = argument.mid(equals + 1);
             hasValue = true;
         }
-        const auto takeValue = [&]() {
-            if (hasValue)
-                return true;
-            if (i + 1 >= arguments.size())
-                return false;
-            value = arguments[++i];
-            return true;
-        };
-
-        bool known = false;
-        for (const IntegerOption& option : kIntegerOptions) {
-            if (name != QLatin1String(option.name))
-                continue;
-            known = true;
-            if (!takeValue()) {
-                parse.Error = QStringLiteral("%1 needs a number").arg(name);
-                return parse;
-            }
-            int number = 0;
-            if (!parseSmallInteger(value, option.minimum, option.maximum, number)) {
-                parse.Error = QStringLiteral("%1 must be a whole number from %2 to %3, not '%4'")
-                                  .arg(name)
-                                  .arg(option.minimum)
-                                  .arg(option.maximum)
-                                  .arg(value);
-                return parse;
-            }
-            command.*option.field = number;
-            if (option.field == &PlotCommand::Scale)
-                scaleGiven = true;
-        }
-        for (const TextOption& option : kTextOptions) {
-            if (name != QLatin1String(option.name))
-                continue;
-            known = true;
-            if (!takeValue()) {
-                parse.Error = QStringLiteral("%1 needs a value").arg(name);
-                return parse;
-            }
-            command.*option.field = value;
-            if (option.field == &PlotCommand::FileName)
-                fileNameGiven = true;
-            if (option.field == &PlotCommand::Output)
-                outputGiven = true;
-        }
-        if (!known) {
+        const auto option =
+            std::find_if(std::begin(kOptions), std::end(kOptions),
+                         [&](const Option& o) { return name == QLatin1String(o.name); });
+        if (option == std::end(kOptions) || (hasValue && option->takes == Takes::Nothing)) {
             parse.Error = QStringLiteral("unknown option '%1'").arg(argument);
             return parse;
         }
+        if (option->takes != Takes::Nothing && !hasValue) {
+            if (i + 1 >= arguments.size()) {
+                parse.Error =
+                    QStringLiteral("%1 needs %2")
+                        .arg(name, option->takes == Takes::Number ? QStringLiteral("a number")
+                                                                  : QStringLiteral("a value"));
+                return parse;
+            }
+            value = arguments[++i];
+        }
+        const QString error = option->apply(command, value);
+        if (!error.isEmpty()) {
+            parse.Error = name + u' ' + error;
+            return parse;
+        }
+        if (!given.contains(name))
+            given.append(name);
     }
 
     if (positional.isEmpty()) {
@@ -163,9 +168,9 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
         return parse;
     }
     command.Input = positional[0];
-    if (!fileNameGiven)
-        command.FileName = command.Input;
-    if (outputGiven && command.Output.isEmpty()) {
+    if (!given.contains(u"--file-name"))
+        command.Options.FileName = command.Input;
+    if ((given.contains(u"-o") || given.contains(u"--output")) && command.Output.isEmpty()) {
         // An empty name would silently write no image at all.
         parse.Error = QStringLiteral("the image file name is empty");
         return parse;
@@ -181,7 +186,7 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     }
     // A BMP is the raster's own 1-bit layout and the vector formats have no
     // pixels: only a PNG can be drawn larger.
-    if (scaleGiven && command.Format != ImageFormat::Png)
+    if (given.contains(u"--scale") && command.Format != ImageFormat::Png)
         parse.Error = QStringLiteral("--scale applies to PNG output only");
     return parse;
 }

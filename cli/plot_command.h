@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "image_format.h"
+#include "plot_options.h"
 
 // One run of quorvex-plot, as its command line asks for it.
 struct PlotCommand {
@@ -12,16 +13,12 @@ struct PlotCommand {
     QString Input;  // a path, or "-" for standard input
     QString Output; // empty: no image file
     ImageFormat Format = ImageFormat::None;
-    int FileType = 0;     // 0..10
-    int PlotType = 0;     // 0..2
-    int ErrorCircles = 1; // 0..2
-    bool Fisher = false;
-    bool GreatCircleFit = false;
+    // The plot as the window's controls would choose it; its file line is
+    // the input path as given unless --file-name sets it.
+    PlotOptions Options;
     bool Quiet = false; // no report of the lines that were not read
     bool Json = false;  // the results as one JSON object instead of text lines
-    QString Title;
-    QString FileName; // the plot's file line; the input path as given unless set
-    int Scale = 1;    // 1..8; above 1 only with PNG output
+    int Scale = 1;      // 1..8; above 1 only with PNG output
 };
 
 struct PlotCommandParse {

@@ -3,8 +3,6 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QFont>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMessageLogContext>
@@ -21,7 +19,6 @@
 #include "canvas.h"
 #include "data_file.h"
 #include "figure_render.h"
-#include "floating_point_fault.h"
 #include "line_view.h"
 #include "pass_report.h"
 #include "plot_command.h"
@@ -32,12 +29,6 @@
 #include "safe_write.h"
 
 namespace {
-
-// The window's image and client area at its normal size.
-constexpr int kImageWidth = 553;
-constexpr int kImageHeight = 529;
-constexpr int kClientWidth = 941;
-constexpr int kClientHeight = 672;
 
 constexpr int kExitFault = 1;
 constexpr int kExitUsage = 2;
@@ -84,23 +75,6 @@ std::optional<DataFileText> readInput(int fd, const QString& path) {
     return text;
 }
 
-// What one plot pass reported, and the fault that ended it, if any.
-struct PassOutcome {
-    PlotReport Report;
-    QString Fault;
-};
-
-PassOutcome runPass(Canvas& canvas, const PlotInputs& inputs) {
-    PassOutcome outcome;
-    PlotExtent extent;
-    try {
-        DrawPlot(canvas, inputs, extent, &outcome.Report);
-    } catch (const FloatingPointFault& fault) {
-        outcome.Fault = QString::fromLatin1(fault.what());
-    }
-    return outcome;
-}
-
 QByteArray encodeRaster(const QImage& image, ImageFormat format) {
     return format == ImageFormat::Bmp ? EncodeMonoBmp(image) : EncodePng(image);
 }
@@ -108,11 +82,11 @@ QByteArray encodeRaster(const QImage& image, ImageFormat format) {
 // Draws the one pass onto the canvas the output asks for: the raster for BMP,
 // a PNG of scale 1 or no image at all, a vector canvas for the rest. The file's
 // bytes are empty when there is no image or it could not be encoded.
-QByteArray drawOutput(const PlotCommand& command, const PlotInputs& inputs, PassOutcome& outcome) {
-    const auto draw = [&](Canvas& canvas) { outcome = runPass(canvas, inputs); };
+QByteArray drawOutput(const PlotCommand& command, const PlotInputs& inputs, PlotReport& report) {
+    const auto draw = [&](Canvas& canvas) { RunPlotPass(canvas, inputs, report); };
     FigureOptions figure;
-    figure.Units = QSize(kImageWidth, kImageHeight);
-    figure.Title = command.Title;
+    figure.Units = inputs.Environment.RasterSize;
+    figure.Title = inputs.Options.Title;
     switch (command.Format) {
     case ImageFormat::Svg:
         return RenderSvg(figure, draw);
@@ -126,7 +100,7 @@ QByteArray drawOutput(const PlotCommand& command, const PlotInputs& inputs, Pass
     case ImageFormat::None:
         break;
     }
-    QImage image(kImageWidth, kImageHeight, QImage::Format_RGB32);
+    QImage image(inputs.Environment.RasterSize, QImage::Format_RGB32);
     image.fill(Qt::white);
     RasterCanvas canvas(image);
     draw(canvas);
@@ -145,14 +119,6 @@ bool writeImage(const QByteArray& bytes, const QString& path) {
         return false;
     }
     return true;
-}
-
-// The width of "N270" in the window's font, which the plot extent leaves for
-// the right-hand label.
-int windowFontWidthN270() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11);
-    return QFontMetrics(font).horizontalAdvance(QStringLiteral("N270"));
 }
 
 // Standard error carries only this program's own messages, so scripts can
@@ -225,42 +191,29 @@ int main(int argc, char* argv[]) {
 
     PlotInputs inputs;
     inputs.Lines = &lines;
-    inputs.FileType = command.FileType;
-    inputs.PlotType = command.PlotType;
-    inputs.ErrorCircleMode = command.ErrorCircles;
-    inputs.AvIndex = command.Fisher ? 0 : 1;
-    inputs.GCFitIndex = command.GreatCircleFit ? 0 : 1;
-    inputs.Title = command.Title;
-    inputs.FileName = command.FileName;
-    inputs.Today = TodayShortDate();
-    inputs.DecimalSeparator = LocaleDecimalSeparator();
-    inputs.ClientWidth = kClientWidth;
-    inputs.ClientHeight = kClientHeight;
-    inputs.WindowFontWidthN270 = windowFontWidthN270();
+    inputs.Options = command.Options;
+    inputs.Environment = LocalPlotEnvironment();
 
-    PassOutcome pass;
-    const QByteArray imageBytes = drawOutput(command, inputs, pass);
-    const PassSummary summary{
-        command.Input, command.FileType, command.PlotType, inputs.DecimalSeparator,
-        &pass.Report,  &lines,           pass.Fault};
+    PlotReport report;
+    const QByteArray imageBytes = drawOutput(command, inputs, report);
     if (!command.Quiet) {
-        for (const QString& report : UnreadLineReports(summary))
-            std::fputs((report + u'\n').toUtf8().constData(), stderr);
+        for (const QString& line : UnreadLineReports(command.Input, inputs, report))
+            std::fputs((line + u'\n').toUtf8().constData(), stderr);
     }
     int status = 0;
     bool printed = false;
-    if (!pass.Fault.isEmpty()) {
-        printError(pass.Fault);
+    if (!report.Fault.isEmpty()) {
+        printError(report.Fault);
         status = kExitFault;
     }
     if (command.Json) {
-        std::fputs(ResultJson(summary).constData(), stdout);
+        std::fputs(ResultJson(command.Input, inputs, report).constData(), stdout);
         printed = true;
-    } else if (pass.Fault.isEmpty()) {
+    } else if (report.Fault.isEmpty()) {
         // The pass draws no result lines after a fault, so none are printed.
-        printLines(pass.Report.FisherLines);
-        printLines(pass.Report.GreatCircleLines);
-        printed = !pass.Report.FisherLines.isEmpty() || !pass.Report.GreatCircleLines.isEmpty();
+        printLines(report.FisherLines);
+        printLines(report.GreatCircleLines);
+        printed = !report.FisherLines.isEmpty() || !report.GreatCircleLines.isEmpty();
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || (printed && !standardOutputOpen)) {
         const int error = standardOutputOpen ? errno : EBADF;

@@ -12,6 +12,7 @@
 #include "equal_area.h"
 #include "file_type.h"
 #include "fisher.h"
+#include "floating_point_fault.h"
 #include "frame.h"
 #include "great_circle.h"
 #include "line_view.h"
@@ -61,17 +62,17 @@ Mark MeanMark(int plotType, double inc) {
 
 // Radius of a datum's own circle by file type and error-circle mode; false
 // when the datum gets none.
-bool DatumCircleRadius(int fileType, int errorCircleMode, const Direction& datum, double& radius) {
+bool DatumCircleRadius(int fileType, ErrorCircleMode mode, const Direction& datum, double& radius) {
     const bool generic = fileType == 0;
     const bool carriesRadius = fileType == 1 || (fileType >= 4 && fileType <= 8);
     if (!generic && !carriesRadius) {
         return false;
     }
-    if (errorCircleMode == 2) {
+    if (mode == ErrorCircleMode::Planes) {
         radius = 90.0;
         return true;
     }
-    if (errorCircleMode != 0) {
+    if (mode != ErrorCircleMode::Circles) {
         return false;
     }
     radius = generic ? 0.0 : datum.ErrorRadius;
@@ -122,76 +123,73 @@ void DrawResultLines(Canvas& canvas, const PlotGeometry& geometry, const QString
 
 } // namespace
 
-void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, PlotReport* report) {
-    if (report != nullptr) {
-        report->FisherLines.clear();
-        report->GreatCircleLines.clear();
-        report->DataCount = 0;
-        report->RejectedLines.clear();
-        report->Fisher.reset();
-        report->GreatCircle.reset();
-    }
-    const int plotType = inputs.PlotType;
+void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
+    report.FisherLines.clear();
+    report.GreatCircleLines.clear();
+    report.DataCount = 0;
+    report.RejectedLines.clear();
+    report.Fisher.reset();
+    report.GreatCircle.reset();
+    report.Fault.clear();
+    const PlotOptions& options = inputs.Options;
+    const PlotEnvironment& environment = inputs.Environment;
+    const int plotType = options.PlotType;
 
     canvas.SetBrushColor(QColor(255, 255, 255));
     // The clearing rectangle reaches at least one pixel past the image on the
     // right and at the bottom: its outline then shows only as the black top
     // row and left column, and a small window never leaves old pixels behind.
-    canvas.Rectangle(0, 0, std::max(inputs.ClientWidth, canvas.Width() + 1),
-                     std::max(inputs.ClientHeight, canvas.Height() + 1));
+    canvas.Rectangle(0, 0, std::max(environment.ClientSize.width(), canvas.Width() + 1),
+                     std::max(environment.ClientSize.height(), canvas.Height() + 1));
 
     const QString n = QStringLiteral("N");
     const PlotGeometry geometry = ComputePlotGeometry(canvas.Width(), canvas.Height(),
                                                       canvas.TextHeight(n), canvas.TextWidth(n));
-    extent = ComputePlotExtent(geometry, inputs.WindowFontWidthN270);
+    report.Geometry = geometry;
+    report.Extent = ComputePlotExtent(geometry, environment.WindowFontWidthN270);
 
     canvas.RequestFixedPitch();
     canvas.SetPenWidth(1);
 
-    DrawFrame(canvas, geometry, plotType, inputs.Title, inputs.FileName, inputs.Today);
+    DrawFrame(canvas, geometry, plotType, options.Title, options.FileName, environment.Today);
     DrawCentreCross(canvas, geometry);
     DrawTicks(canvas, geometry);
 
     DirectionSums sums;
     sums.Reset();
-    const char separator = LatinSeparator(inputs.DecimalSeparator);
+    const char separator = LatinSeparator(environment.DecimalSeparator);
     const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
     CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles);
     Latin1Line latin1;
-    for (int k = FirstDataLine(inputs.FileType); k <= lineCount; ++k) {
+    for (int k = FirstDataLine(options.FileType); k <= lineCount; ++k) {
         const std::string_view text = latin1.Of(inputs.Lines->LineText(k));
         if (IsBlankLine(text)) {
             continue;
         }
-        const Direction datum = ReadDataLine(inputs.FileType, text, separator);
+        const Direction datum = ReadDataLine(options.FileType, text, separator);
         if (!datum.Success) {
-            if (report != nullptr) {
-                report->RejectedLines.push_back(k);
-            }
+            report.RejectedLines.push_back(k);
             continue;
         }
         sums.Accumulate(datum.Dec, datum.Inc);
-        if (report != nullptr) {
-            report->DataCount = sums.N;
-        }
+        report.DataCount = sums.N;
         const NetPoint p = ProjectEqualArea(datum.Dec, datum.Inc, plotType);
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
         double radius = 0.0;
-        if (DatumCircleRadius(inputs.FileType, inputs.ErrorCircleMode, datum, radius)) {
-            circles.Add(datum.Dec, datum.Inc, radius, inputs.ErrorCircleMode == 2);
+        if (DatumCircleRadius(options.FileType, options.ErrorCircles, datum, radius)) {
+            circles.Add(datum.Dec, datum.Inc, radius,
+                        options.ErrorCircles == ErrorCircleMode::Planes);
         }
     }
     // Every circle is on the canvas before a statistic can fault.
     circles.Flush();
 
     QStringList fisherLines;
-    if (inputs.AvIndex == 0 && sums.N >= 2) {
+    if (options.FisherMean && sums.N >= 2) {
         const FisherResult fisher = FisherBlock(sums);
-        fisherLines = FisherLines(fisher, plotType, inputs.DecimalSeparator);
-        if (report != nullptr) {
-            report->FisherLines = fisherLines;
-            report->Fisher = fisher;
-        }
+        fisherLines = FisherLines(fisher, plotType, environment.DecimalSeparator);
+        report.FisherLines = fisherLines;
+        report.Fisher = fisher;
         DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
                  ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
         circles.Add(fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
@@ -199,14 +197,12 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
     }
 
     QStringList greatCircleLines;
-    if (inputs.GCFitIndex == 0 && sums.N >= 2) {
+    if (options.GreatCircleFit && sums.N >= 2) {
         const GreatCircleResult fit = GreatCircleFit(sums);
-        greatCircleLines = GreatCircleLines(fit, inputs.DecimalSeparator);
-        if (report != nullptr) {
-            // The same closed-form analysis as the fit, for all three axes.
-            report->GreatCircle = GreatCircleReport{fit, EigenAxes(OrientationTensorOf(sums))};
-            report->GreatCircleLines = greatCircleLines;
-        }
+        greatCircleLines = GreatCircleLines(fit, environment.DecimalSeparator);
+        // The same closed-form analysis as the fit, for all three axes.
+        report.GreatCircle = GreatCircleReport{fit, EigenAxes(OrientationTensorOf(sums))};
+        report.GreatCircleLines = greatCircleLines;
         DrawMark(canvas, geometry, MeanMark(plotType, fit.PoleInc),
                  ProjectEqualArea(fit.PoleDec, fit.PoleInc, plotType));
         circles.Add(fit.PoleDec, fit.PoleInc, 90.0, true);
@@ -217,6 +213,14 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, Plot
     // on their opaque background, cover the Fisher texts as far as they reach.
     DrawResultLines(canvas, geometry, fisherLines);
     DrawResultLines(canvas, geometry, greatCircleLines);
+}
+
+void RunPlotPass(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
+    try {
+        DrawPlot(canvas, inputs, report);
+    } catch (const FloatingPointFault& fault) {
+        report.Fault = QString::fromLatin1(fault.what());
+    }
 }
 
 QString LineRejectionReason(int fileType, const QString& line, QChar decimalSeparator) {

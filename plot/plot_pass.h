@@ -11,6 +11,7 @@
 #include "fisher.h"
 #include "great_circle.h"
 #include "plot_geometry.h"
+#include "plot_options.h"
 
 class Canvas;
 class LineView;
@@ -18,18 +19,8 @@ class LineView;
 // Everything one plot pass reads, gathered by the caller at the moment it runs.
 struct PlotInputs {
     const LineView* Lines = nullptr;
-    int FileType = 0;        // 0..10
-    int PlotType = 0;        // 0..2
-    int ErrorCircleMode = 1; // 0 circles, 1 none, 2 lower-hemisphere planes
-    int AvIndex = 1;         // 0 draws the Fisher mean
-    int GCFitIndex = 1;      // 0 draws the great-circle fit
-    QString Title;
-    QString FileName; // CurrentFileName
-    QString Today;    // today's date in the user's short date format
-    QChar DecimalSeparator = u'.';
-    int ClientWidth = 0;  // the main window's client width, for the clearing rectangle
-    int ClientHeight = 0; // the main window's client height
-    int WindowFontWidthN270 = 0;
+    PlotOptions Options;
+    PlotEnvironment Environment;
     // Circles through the point-by-point formulas, one pixel after another:
     // slow, the yardstick that tests hold the fast circles against.
     bool PointByPointCircles = false;
@@ -42,12 +33,14 @@ struct GreatCircleReport {
     std::array<EigenAxis, 3> Axes;
 };
 
-// What the pass read and computed, for callers that report it. Each part is
-// stored as soon as the pass has it, so after a fault the report holds what
-// came before: a fault in the great-circle fit leaves the Fisher block here
-// although the image never shows its lines. Reusing one report keeps the
+// What the pass used, read and computed, for callers that report it. Each
+// part is stored as soon as the pass has it, so after a fault the report holds
+// what came before: a fault in the great-circle fit leaves the Fisher block
+// here although the image never shows its lines. Reusing one report keeps the
 // capacity of RejectedLines, so a pass then allocates nothing for it.
 struct PlotReport {
+    PlotGeometry Geometry;        // the net as this pass placed it
+    PlotExtent Extent;            // the region of the net and its labels
     QStringList FisherLines;      // empty when the block did not run
     QStringList GreatCircleLines; // empty when the block did not run
     int DataCount = 0;            // N, the data read
@@ -56,14 +49,21 @@ struct PlotReport {
     std::vector<int> RejectedLines;
     std::optional<FisherResult> Fisher;
     std::optional<GreatCircleReport> GreatCircle;
+    QString Fault; // the message of the fault that ended the pass; empty when none
 };
 
 // Draws the whole plot on the canvas (its size is the image's): clears it,
-// measures "N", writes the extent, then draws frame, data, statistics and
-// result lines. The clearing rectangle covers at least the whole image. A
-// FloatingPointFault from the statistics propagates and leaves on the canvas
-// what was drawn up to that point. report may be null.
-void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotExtent& extent, PlotReport* report);
+// measures "N", places the net, then draws frame, data, statistics and result
+// lines, filling report as it goes (its Fault stays empty). The clearing
+// rectangle covers at least the whole image. A FloatingPointFault from the
+// statistics propagates and leaves on the canvas what was drawn up to that
+// point.
+void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report);
+
+// DrawPlot as every front end runs it: a fault ends the pass, keeps what was
+// drawn, and becomes report.Fault, the text the user is shown. The one place
+// where a fault becomes text.
+void RunPlotPass(Canvas& canvas, const PlotInputs& inputs, PlotReport& report);
 
 // The small circle of radius rho (degrees) about (dec, inc) as 360 black
 // pixels, j = 0..359; with lowerHemisphereOnly the points of negative

@@ -10,6 +10,7 @@
 #include "pass_report.h"
 #include "plot_pass.h"
 #include "qstring_printer.h"
+#include "test_plot_inputs.h"
 
 namespace {
 
@@ -17,15 +18,15 @@ TEST(UnreadLineReports, OneLineEachInTheEditorsFormThenACountOfTheRest) {
     const LineView lines(QStringLiteral("10 20\n10\t20\nx\n1,5 2\n"));
     PlotReport report;
     report.RejectedLines = {2, 3, 4};
-    PassSummary pass{QStringLiteral("-"), 0, 0, u'.', &report, &lines, {}};
+    const PlotInputs inputs = TestPlotInputs(lines);
     EXPECT_EQ(
-        UnreadLineReports(pass, 2),
+        UnreadLineReports(QStringLiteral("-"), inputs, report, 2),
         QStringList({"<stdin>:2: not read: a tab at column 3 separates the numbers; use spaces",
                      "<stdin>:3: not read: 'x' at column 1 is not a number",
                      "<stdin>: 1 more lines not read"}));
-    pass.File = QStringLiteral("site.plt");
-    EXPECT_EQ(UnreadLineReports(pass).size(), 3);
-    EXPECT_TRUE(UnreadLineReports(pass).last().startsWith("site.plt:4: not read: '1,5'"));
+    const QStringList named = UnreadLineReports(QStringLiteral("site.plt"), inputs, report);
+    EXPECT_EQ(named.size(), 3);
+    EXPECT_TRUE(named.last().startsWith("site.plt:4: not read: '1,5'"));
 }
 
 // The numbers read back as the very doubles the pass computed, in their
@@ -36,8 +37,11 @@ TEST(ResultJson, FullPrecisionShortestNumbersAndInfiniteK) {
     PlotReport report;
     report.DataCount = 2;
     report.Fisher = FisherResult{0.1, 1.0 / 3.0, 2.0, std::numeric_limits<double>::infinity(), 0.0};
-    const PassSummary pass{QStringLiteral("a.plt"), 1, 2, u'.', &report, &lines, {}};
-    const QByteArray json = ResultJson(pass);
+    PlotOptions options;
+    options.FileType = 1;
+    options.PlotType = 2;
+    const QByteArray json =
+        ResultJson(QStringLiteral("a.plt"), TestPlotInputs(lines, options), report);
     EXPECT_TRUE(json.contains("\"dec\": 0.1,")) << json.constData();
     EXPECT_TRUE(json.contains("\"inc\": 0.3333333333333333")) << json.constData();
     const QJsonObject object = QJsonDocument::fromJson(json).object();

@@ -13,13 +13,13 @@ TEST(ParsePlotCommand, DefaultsFollowTheWindow) {
     const PlotCommand& c = parse.Command;
     EXPECT_FALSE(c.Help);
     EXPECT_EQ(c.Input, u"data.txt");
-    EXPECT_EQ(c.FileName, u"data.txt");
-    EXPECT_EQ(c.FileType, 0);
-    EXPECT_EQ(c.PlotType, 0);
-    EXPECT_EQ(c.ErrorCircles, 1);
-    EXPECT_FALSE(c.Fisher);
-    EXPECT_FALSE(c.GreatCircleFit);
-    EXPECT_TRUE(c.Title.isEmpty());
+    EXPECT_EQ(c.Options.FileName, u"data.txt");
+    EXPECT_EQ(c.Options.FileType, 0);
+    EXPECT_EQ(c.Options.PlotType, 0);
+    EXPECT_EQ(c.Options.ErrorCircles, ErrorCircleMode::None);
+    EXPECT_FALSE(c.Options.FisherMean);
+    EXPECT_FALSE(c.Options.GreatCircleFit);
+    EXPECT_TRUE(c.Options.Title.isEmpty());
     EXPECT_TRUE(c.Output.isEmpty());
     EXPECT_EQ(c.Format, ImageFormat::None);
 }
@@ -47,13 +47,13 @@ TEST(ParsePlotCommand, EveryOptionInBothForms) {
         ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
         const PlotCommand& c = parse.Command;
         EXPECT_EQ(c.Input, u"-");
-        EXPECT_EQ(c.FileType, 10);
-        EXPECT_EQ(c.PlotType, 2);
-        EXPECT_EQ(c.ErrorCircles, 0);
-        EXPECT_TRUE(c.Fisher);
-        EXPECT_TRUE(c.GreatCircleFit);
-        EXPECT_EQ(c.Title, u"-a title-");
-        EXPECT_EQ(c.FileName, u"x y.dat");
+        EXPECT_EQ(c.Options.FileType, 10);
+        EXPECT_EQ(c.Options.PlotType, 2);
+        EXPECT_EQ(c.Options.ErrorCircles, ErrorCircleMode::Circles);
+        EXPECT_TRUE(c.Options.FisherMean);
+        EXPECT_TRUE(c.Options.GreatCircleFit);
+        EXPECT_EQ(c.Options.Title, u"-a title-");
+        EXPECT_EQ(c.Options.FileName, u"x y.dat");
         EXPECT_EQ(c.Output, u"out.PNG");
         EXPECT_EQ(c.Format, ImageFormat::Png);
     }
@@ -65,8 +65,8 @@ TEST(ParsePlotCommand, EmptyValuesAndDoubleDash) {
                           QStringLiteral(""), QStringLiteral("--"), QStringLiteral("-odd")});
     ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
     EXPECT_EQ(parse.Command.Input, u"-odd");
-    EXPECT_TRUE(parse.Command.Title.isEmpty());
-    EXPECT_TRUE(parse.Command.FileName.isEmpty());
+    EXPECT_TRUE(parse.Command.Options.Title.isEmpty());
+    EXPECT_TRUE(parse.Command.Options.FileName.isEmpty());
 }
 
 TEST(ParsePlotCommand, HelpAndVersionWinOverMissingInput) {

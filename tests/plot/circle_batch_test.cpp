@@ -9,6 +9,7 @@
 #include "line_view.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
+#include "test_plot_inputs.h"
 
 namespace {
 
@@ -48,26 +49,19 @@ Drawn Draw(const Case& c, int plotType, bool pointByPoint) {
     Drawn drawn;
     drawn.image = QImage(553, 529, QImage::Format_RGB32);
     const LineView lines(c.text);
-    PlotInputs in;
-    in.Lines = &lines;
-    in.FileType = c.fileType;
-    in.PlotType = plotType;
-    in.ErrorCircleMode = c.errorCircleMode;
-    in.AvIndex = c.fisher ? 0 : 1;
-    in.GCFitIndex = 0;
-    in.Title = QStringLiteral("T");
-    in.Today = QStringLiteral("1/2/26");
-    in.ClientWidth = 941;
-    in.ClientHeight = 672;
-    in.WindowFontWidthN270 = 27;
+    PlotOptions options;
+    options.FileType = c.fileType;
+    options.PlotType = plotType;
+    options.ErrorCircles = static_cast<ErrorCircleMode>(c.errorCircleMode);
+    options.FisherMean = c.fisher;
+    options.GreatCircleFit = true;
+    options.Title = QStringLiteral("T");
+    PlotInputs in = TestPlotInputs(lines, options);
     in.PointByPointCircles = pointByPoint;
     RasterCanvas canvas(drawn.image);
-    PlotExtent extent;
-    try {
-        DrawPlot(canvas, in, extent, nullptr);
-    } catch (const FloatingPointFault&) {
-        drawn.faulted = true;
-    }
+    PlotReport report;
+    RunPlotPass(canvas, in, report);
+    drawn.faulted = !report.Fault.isEmpty();
     return drawn;
 }
 

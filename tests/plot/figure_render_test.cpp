@@ -15,6 +15,7 @@
 #include "painter_canvas.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
+#include "test_plot_inputs.h"
 
 namespace {
 
@@ -63,34 +64,28 @@ struct Drawn {
     explicit Drawn(const Figure& f)
         : lines(QStringLiteral("20 40 8\n35 55 12\n10 30 5\n350 60 15\n200 -30 10\n60 -10 20\n")),
           raster(kW, kH, QImage::Format_RGB32) {
-        inputs.Lines = &lines;
-        inputs.FileType = f.fileType;
-        inputs.PlotType = f.plotType;
-        inputs.ErrorCircleMode = f.errorCircleMode;
-        inputs.AvIndex = 0;
-        inputs.GCFitIndex = 0;
-        inputs.Title = QStringLiteral("Site means, Fisher and fit");
-        inputs.FileName = QStringLiteral("sites.txt");
-        inputs.Today = QStringLiteral("1/2/26");
-        inputs.ClientWidth = 941;
-        inputs.ClientHeight = 672;
-        inputs.WindowFontWidthN270 = 27;
+        PlotOptions options;
+        options.FileType = f.fileType;
+        options.PlotType = f.plotType;
+        options.ErrorCircles = static_cast<ErrorCircleMode>(f.errorCircleMode);
+        options.FisherMean = true;
+        options.GreatCircleFit = true;
+        options.Title = QStringLiteral("Site means, Fisher and fit");
+        options.FileName = QStringLiteral("sites.txt");
+        inputs = TestPlotInputs(lines, options);
         raster.fill(Qt::white);
         RasterCanvas rasterCanvas(raster);
         TextCellCanvas recorder(rasterCanvas);
         Draw(recorder);
         cells = recorder.cells;
     }
-    void Draw(Canvas& canvas) {
-        PlotExtent extent;
-        DrawPlot(canvas, inputs, extent, &report);
-    }
+    void Draw(Canvas& canvas) { DrawPlot(canvas, inputs, report); }
     DrawOnCanvas Callback() {
         return [this](Canvas& canvas) { Draw(canvas); };
     }
     FigureOptions Options() const {
         FigureOptions options;
-        options.Title = inputs.Title;
+        options.Title = inputs.Options.Title;
         return options;
     }
 
@@ -225,7 +220,8 @@ TEST(FigureRenderTest, PdfTextLayerHoldsTitleModeAndResultLines) {
     for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n')) {
         found << line.simplified();
     }
-    QStringList expected = {drawn.inputs.Title + QStringLiteral("   ") + drawn.inputs.Today,
+    QStringList expected = {drawn.inputs.Options.Title + QStringLiteral("   ") +
+                                drawn.inputs.Environment.Today,
                             QStringLiteral("Equal area, Local coords, Open=upper hemi")};
     expected << drawn.report.FisherLines << drawn.report.GreatCircleLines;
     ASSERT_EQ(expected.size(), 8);

@@ -11,6 +11,7 @@
 #include "net_reading.h"
 #include "plot_pass.h"
 #include "recording_canvas.h"
+#include "test_plot_inputs.h"
 
 namespace {
 
@@ -34,32 +35,27 @@ struct Options {
 
 struct Pass {
     RecordingCanvas canvas;
-    PlotExtent extent;
     PlotReport report;
 };
 
 PlotInputs InputsFor(const LineView& lines, const Options& o) {
-    PlotInputs in;
-    in.Lines = &lines;
-    in.FileType = o.fileType;
-    in.PlotType = o.plotType;
-    in.ErrorCircleMode = o.errorCircleMode;
-    in.AvIndex = o.fisher ? 0 : 1;
-    in.GCFitIndex = o.greatCircle ? 0 : 1;
-    in.Title = QStringLiteral("T");
-    in.FileName = QStringLiteral(" ");
-    in.Today = QStringLiteral("1/2/26");
-    in.DecimalSeparator = o.separator;
-    in.ClientWidth = 941;
-    in.ClientHeight = 672;
-    in.WindowFontWidthN270 = 27;
+    PlotOptions options;
+    options.FileType = o.fileType;
+    options.PlotType = o.plotType;
+    options.ErrorCircles = static_cast<ErrorCircleMode>(o.errorCircleMode);
+    options.FisherMean = o.fisher;
+    options.GreatCircleFit = o.greatCircle;
+    options.Title = QStringLiteral("T");
+    options.FileName = QStringLiteral(" ");
+    PlotInputs in = TestPlotInputs(lines, options);
+    in.Environment.DecimalSeparator = o.separator;
     return in;
 }
 
 Pass RunPass(const QString& text, const Options& o = {}) {
     Pass pass;
     const LineView lines(text);
-    DrawPlot(pass.canvas, InputsFor(lines, o), pass.extent, &pass.report);
+    DrawPlot(pass.canvas, InputsFor(lines, o), pass.report);
     return pass;
 }
 
@@ -113,9 +109,9 @@ TEST(PlotPassTest, PreparesTheCanvasInOrder) {
     EXPECT_EQ(penWidth, fixedPitch + 1);
     EXPECT_EQ(ops[static_cast<std::size_t>(penWidth)].a, 1);
     EXPECT_LT(penWidth, pass.canvas.IndexOf(Kind::Text));
-    EXPECT_EQ(pass.extent.Left, 21);
-    EXPECT_EQ(pass.extent.Right, 477);
-    EXPECT_EQ(pass.extent.Bottom, 489);
+    EXPECT_EQ(pass.report.Extent.Left, 21);
+    EXPECT_EQ(pass.report.Extent.Right, 477);
+    EXPECT_EQ(pass.report.Extent.Bottom, 489);
 }
 
 TEST(PlotPassTest, ClearingRectangleAlwaysCoversTheImage) {
@@ -132,11 +128,10 @@ TEST(PlotPassTest, ClearingRectangleAlwaysCoversTheImage) {
         SCOPED_TRACE(r.clientWidth);
         const LineView lines(QString{});
         PlotInputs in = InputsFor(lines, {});
-        in.ClientWidth = r.clientWidth;
-        in.ClientHeight = r.clientHeight;
+        in.Environment.ClientSize = QSize(r.clientWidth, r.clientHeight);
         RecordingCanvas canvas;
-        PlotExtent extent;
-        DrawPlot(canvas, in, extent, nullptr);
+        PlotReport report;
+        DrawPlot(canvas, in, report);
         const RecordingCanvas::Op& clear = canvas.ops[1];
         EXPECT_EQ(clear.kind, Kind::Rectangle);
         EXPECT_EQ((std::vector<int>{clear.a, clear.b, clear.c, clear.d}),
@@ -413,10 +408,9 @@ TEST(PlotPassTest, FaultLeavesWhatWasDrawn) {
     o.errorCircleMode = 0;
     const LineView lines(QStringLiteral("0 0\n180 0\n90 0\n270 0\n0 90\n0 -90\n"));
     RecordingCanvas canvas;
-    PlotExtent extent;
     PlotReport report;
-    EXPECT_THROW(DrawPlot(canvas, InputsFor(lines, o), extent, &report), FloatingPointFault);
-    EXPECT_EQ(extent.Right, 477);
+    EXPECT_THROW(DrawPlot(canvas, InputsFor(lines, o), report), FloatingPointFault);
+    EXPECT_EQ(report.Extent.Right, 477);
     // Frame texts only: no result line was drawn.
     EXPECT_EQ(canvas.Texts().size(), kFrameTexts);
     // Five X marks, one square, and the Fisher mean's mark.
@@ -520,11 +514,10 @@ TEST(PlotPassReport, AReusedReportKeepsNothingOfTheLastPass) {
     const LineView full(QStringLiteral("0 45\n10 50\nx\n350 40"));
     const LineView empty{QString()};
     RecordingCanvas canvas;
-    PlotExtent extent;
     PlotReport report;
-    DrawPlot(canvas, InputsFor(full, With(0, true, true)), extent, &report);
+    DrawPlot(canvas, InputsFor(full, With(0, true, true)), report);
     ASSERT_TRUE(report.Fisher.has_value());
-    DrawPlot(canvas, InputsFor(empty, With(0, true, true)), extent, &report);
+    DrawPlot(canvas, InputsFor(empty, With(0, true, true)), report);
     EXPECT_EQ(report.DataCount, 0);
     EXPECT_TRUE(report.RejectedLines.empty());
     EXPECT_FALSE(report.Fisher.has_value());

@@ -5,6 +5,7 @@
 #include "line_view.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
+#include "test_plot_inputs.h"
 
 namespace {
 
@@ -232,15 +233,10 @@ TEST(RasterCanvasTest, DrawsOnTheOneBitExportRaster) {
 }
 
 PlotInputs WindowInputs(const LineView& lines) {
-    PlotInputs in;
-    in.Lines = &lines;
-    in.Title = QStringLiteral("Test");
-    in.FileName = QStringLiteral(" ");
-    in.Today = QStringLiteral("1/2/26");
-    in.ClientWidth = 941;
-    in.ClientHeight = 672;
-    in.WindowFontWidthN270 = 27;
-    return in;
+    PlotOptions options;
+    options.Title = QStringLiteral("Test");
+    options.FileName = QStringLiteral(" ");
+    return TestPlotInputs(lines, options);
 }
 
 TEST(RasterCanvasPassTest, NormalSizeShowsTheBlackTopRowAndLeftColumn) {
@@ -248,8 +244,8 @@ TEST(RasterCanvasPassTest, NormalSizeShowsTheBlackTopRowAndLeftColumn) {
     image.fill(kGrey);
     RasterCanvas canvas(image);
     const LineView lines(QString{});
-    PlotExtent extent;
-    DrawPlot(canvas, WindowInputs(lines), extent, nullptr);
+    PlotReport report;
+    DrawPlot(canvas, WindowInputs(lines), report);
     for (int x = 0; x < 553; ++x) {
         ASSERT_TRUE(IsBlack(image, x, 0)) << x;
     }
@@ -283,10 +279,9 @@ TEST(RasterCanvasPassTest, SmallWindowStillClearsTheWholeImage) {
     RasterCanvas canvas(image);
     const LineView lines(QString{});
     PlotInputs in = WindowInputs(lines);
-    in.ClientWidth = 300;
-    in.ClientHeight = 200;
-    PlotExtent extent;
-    DrawPlot(canvas, in, extent, nullptr);
+    in.Environment.ClientSize = QSize(300, 200);
+    PlotReport report;
+    DrawPlot(canvas, in, report);
     // Right of the net and below the header lines nothing is drawn.
     for (int y = 1; y < 529; ++y) {
         for (int x = 480; x < 553; ++x) {

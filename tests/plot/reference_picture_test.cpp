@@ -18,6 +18,7 @@
 #include "line_view.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
+#include "test_plot_inputs.h"
 
 namespace {
 
@@ -54,25 +55,21 @@ QString ReadText(const QString& path) {
 QImage Draw(const ReferenceRow& row) {
     const LineView lines(
         ReadText(kReferenceDir + u'/' + QLatin1String(row.data) + QStringLiteral(".plt")));
-    PlotInputs in;
-    in.Lines = &lines;
-    in.FileType = row.fileType;
-    in.PlotType = row.plotType;
-    in.ErrorCircleMode = row.errorCircleMode;
-    in.AvIndex = row.fisher ? 0 : 1;
-    in.GCFitIndex = row.greatCircle ? 0 : 1;
-    in.Title = QStringLiteral("Reference ") + QLatin1String(row.name);
-    in.FileName = QLatin1String(row.data) + QStringLiteral(".plt");
-    in.Today = QStringLiteral("1/2/26");
-    in.DecimalSeparator = row.separator;
-    in.ClientWidth = 941;
-    in.ClientHeight = 672;
-    in.WindowFontWidthN270 = 27;
+    PlotOptions options;
+    options.FileType = row.fileType;
+    options.PlotType = row.plotType;
+    options.ErrorCircles = static_cast<ErrorCircleMode>(row.errorCircleMode);
+    options.FisherMean = row.fisher;
+    options.GreatCircleFit = row.greatCircle;
+    options.Title = QStringLiteral("Reference ") + QLatin1String(row.name);
+    options.FileName = QLatin1String(row.data) + QStringLiteral(".plt");
+    PlotInputs in = TestPlotInputs(lines, options);
+    in.Environment.DecimalSeparator = row.separator;
     QImage image(553, 529, QImage::Format_RGB32);
     image.fill(Qt::white);
     RasterCanvas canvas(image);
-    PlotExtent extent;
-    DrawPlot(canvas, in, extent, nullptr);
+    PlotReport report;
+    DrawPlot(canvas, in, report);
     return image;
 }
 

@@ -5,11 +5,7 @@
 #include "bmp_file.h"
 #include "canvas.h"
 #include "figure_render.h"
-#include "image_view.h"
-#include "line_view.h"
-#include "main_window.h"
 #include "plot_pass.h"
-#include "raster_canvas.h"
 #include "safe_write.h"
 
 namespace {
@@ -63,57 +59,31 @@ ImageFormat ExportFormat(const QString& path, int filterIndex) {
     return filterIndex >= 0 && filterIndex < 4 ? kByEntry[filterIndex] : ImageFormat::Bmp;
 }
 
-QByteArray EncodePlotImage(const QImage& image, ImageFormat format) {
-    return format == ImageFormat::Bmp ? EncodeMonoBmp(image) : EncodePng(ToBlackAndWhite(image));
-}
-
-QByteArray TQVMainForm::RenderFigure(ImageFormat format, QString& fault) const {
-    const LineView lines(EditorText());
-    const PlotInputs inputs = CurrentPlotInputs(lines);
-    FigureOptions figure;
-    figure.Units = raster_.size();
-    figure.Title = inputs.Options.Title;
-    // The fresh pass measures its texts as the window's raster does now.
-    figure.FixedPitch = canvas_->FixedPitchRequested();
-    const auto draw = [&](Canvas& canvas) {
-        PlotReport report;
-        RunPlotPass(canvas, inputs, report);
-        fault = report.Fault;
-    };
-    return format == ImageFormat::Svg ? RenderSvg(figure, draw) : RenderPdf(figure, draw);
-}
-
-void TQVMainForm::Save2Click(QObject*) {
-    const std::optional<QString> path = RunDialog(SaveDialog2);
-    if (!path)
-        return;
-    const ImageFormat format = ExportFormat(*path, SaveDialog2.FilterIndex());
-
+QString ExportPlotImage(const QString& path, ImageFormat format, const QImage& raster,
+                        const PlotInputs& inputs, bool fixedPitch) {
     QByteArray bytes;
     QString fault;
     if (format == ImageFormat::Svg || format == ImageFormat::Pdf) {
-        // A drawing is made by a fresh pass on the vector device; the raster
-        // stays as it is.
-        bytes = RenderFigure(format, fault);
+        FigureOptions figure;
+        figure.Units = raster.size();
+        figure.Title = inputs.Options.Title;
+        // The fresh pass measures its texts as the window's raster does now.
+        figure.FixedPitch = fixedPitch;
+        const auto draw = [&](Canvas& canvas) {
+            PlotReport report;
+            RunPlotPass(canvas, inputs, report);
+            fault = report.Fault;
+        };
+        bytes = format == ImageFormat::Svg ? RenderSvg(figure, draw) : RenderPdf(figure, draw);
     } else {
-        // The BMP raster turns black and white before the file is made, and
-        // stays so even when the file cannot be written.
-        if (format == ImageFormat::Bmp) {
-            MakeBlackAndWhite(Raster());
-            rasterBlackAndWhite_ = true;
-            Image1->update();
-        }
-        bytes = EncodePlotImage(Raster(), format);
+        bytes = EncodeRaster(raster, format, PngPixels::BlackAndWhite);
     }
-    if (bytes.isEmpty()) {
-        ShowError(QStringLiteral("Out of system resources"));
-        return;
-    }
-    const WriteOutcome outcome = SafeWriteFile(*path, bytes);
+    if (bytes.isEmpty())
+        return QStringLiteral("Out of system resources");
+    const WriteOutcome outcome = SafeWriteFile(path, bytes);
     if (outcome.Failed == WriteOutcome::Step::Create)
-        ShowError(QStringLiteral("Cannot create file %1").arg(*path));
-    else if (outcome.Failed == WriteOutcome::Step::Write)
-        ShowError(SaveErrorMessage(outcome.Errno));
-    else if (!fault.isEmpty())
-        ShowError(fault); // the drawing was written as far as the pass got
+        return QStringLiteral("Cannot create file %1").arg(path);
+    if (outcome.Failed == WriteOutcome::Step::Write)
+        return SaveErrorMessage(outcome.Errno);
+    return fault;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QByteArray>
+#include <QString>
 
 #include "image_format.h"
 
 class QImage;
+struct PlotInputs;
 
 // Turns image to black and white in place, keeping its size and format:
 // exactly white pixels stay white, every other colour becomes black.
@@ -14,6 +15,12 @@ void MakeBlackAndWhite(QImage& image);
 // of the dialog's chosen filter entry (0 BMP, 1 PNG, 2 SVG, 3 PDF).
 ImageFormat ExportFormat(const QString& path, int filterIndex);
 
-// The file bytes of a black-and-white image: a 1-bit PNG or the 1-bit BMP
-// layout. Empty when the encoder fails.
-QByteArray EncodePlotImage(const QImage& image, ImageFormat format);
+// Writes the plot image to path through SafeWriteFile. BMP and PNG hold the
+// raster as the window shows it, in black and white; SVG and PDF are drawn by
+// a fresh pass over inputs on the vector device, starting with the fixed-pitch
+// state fixedPitch, and leave the raster alone. Returns the text to show:
+// "Cannot create file <path>", the write's error, "Out of system resources"
+// when no file could be made, or the fault that ended the fresh pass (the
+// drawing is written as far as it got); empty when all went well.
+QString ExportPlotImage(const QString& path, ImageFormat format, const QImage& raster,
+                        const PlotInputs& inputs, bool fixedPitch);

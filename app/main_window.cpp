@@ -410,6 +410,38 @@ void TQVMainForm::DoImage(QObject*) {
         ShowError(report_->Fault);
 }
 
+void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
+    printDeviceOpener_ = std::move(opener);
+}
+
+void TQVMainForm::PrintButtClick(QObject*) {
+    const PrintContent content{raster_, Extent, font(),
+                               PrintTextLines(TitleEdit->text(), ItemIndex(PlotTypeRG),
+                                              CurrentFileName, LineView(EditorText()))};
+    const QString error = PrintPlot(printDeviceOpener_, content);
+    if (!error.isEmpty())
+        ShowError(error);
+}
+
+void TQVMainForm::Save2Click(QObject*) {
+    const std::optional<QString> path = RunDialog(SaveDialog2);
+    if (!path)
+        return;
+    const ImageFormat format = ExportFormat(*path, SaveDialog2.FilterIndex());
+    // The BMP raster turns black and white before the file is made, and
+    // stays so even when the file cannot be written.
+    if (format == ImageFormat::Bmp) {
+        MakeBlackAndWhite(raster_);
+        rasterBlackAndWhite_ = true;
+        Image1->update();
+    }
+    const LineView lines(EditorText());
+    const QString error = ExportPlotImage(*path, format, raster_, CurrentPlotInputs(lines),
+                                          canvas_->FixedPitchRequested());
+    if (!error.isEmpty())
+        ShowError(error);
+}
+
 void TQVMainForm::Open1Click(QObject*) {
     if (const std::optional<QString> path = RunDialog(OpenDialog1)) {
         if (!LoadIntoEditor(*path))

@@ -10,9 +10,9 @@
 
 #include "data_file.h"
 #include "file_dialog.h"
-#include "image_format.h"
 #include "plot_geometry.h"
 #include "plot_pass.h"
+#include "print_page.h"
 
 class QAction;
 class QButtonGroup;
@@ -117,18 +117,11 @@ public:
     // The marks of the editor lines the last pass did not read.
     const LineTints& Tints() const { return *tints_; }
 
-    // Printing and image export seams (defined with those handlers).
-    // Opens the device a printout goes to, in place of the default printer
-    // (e.g. a PDF writer in tests); returns null with the error text to show.
-    // An empty opener restores the default printer.
-    using PrintDeviceOpener =
-        std::function<std::unique_ptr<class QPagedPaintDevice>(QString& error)>;
+    // Printing seam: opens the device a printout goes to, in place of the
+    // default printer (e.g. a PDF writer in tests). An empty opener restores
+    // the default printer.
     void SetPrintDeviceOpener(PrintDeviceOpener opener);
 
-private:
-    PrintDeviceOpener printDeviceOpener_;
-
-public:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -144,9 +137,6 @@ private:
     // Everything a plot pass reads: the options, this window's environment
     // and the editor's lines.
     PlotInputs CurrentPlotInputs(const LineView& lines) const;
-    // A fresh pass from the current inputs drawn as an SVG or PDF file; fault
-    // receives the message of a fault that ended the pass early.
-    QByteArray RenderFigure(ImageFormat format, QString& fault) const;
     void BuildControls();
     void BuildMenu();
     void WireEvents();
@@ -160,6 +150,7 @@ private:
 
     DialogRunner dialogRunner_;
     ErrorSink errorSink_;
+    PrintDeviceOpener printDeviceOpener_;
     QImage raster_;
     std::unique_ptr<RasterCanvas> canvas_;
     bool rasterBlackAndWhite_ = false;
@@ -173,8 +164,6 @@ private:
     // Kept from pass to pass so that its lists keep their capacity.
     std::unique_ptr<PlotReport> report_;
     LineTints* tints_ = nullptr;
-
-    friend class MainWindowTestAccess;
 };
 
 // The one window instance, set at start-up.

@@ -1,8 +1,6 @@
 #include "print_page.h"
 
 #include <QFontMetrics>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrinter>
@@ -13,7 +11,6 @@
 #include <cups/cups.h>
 
 #include "line_view.h"
-#include "main_window.h"
 #include "plot_modes.h"
 #include "rounding.h"
 
@@ -170,34 +167,19 @@ QString PrintJobFailure(QPagedPaintDevice& device) {
     return {};
 }
 
-void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
-    printDeviceOpener_ = std::move(opener);
-}
-
-void TQVMainForm::PrintButtClick(QObject*) {
+QString PrintPlot(const PrintDeviceOpener& open, const PrintContent& content) {
     QString error;
-    std::unique_ptr<QPagedPaintDevice> device =
-        printDeviceOpener_ ? printDeviceOpener_(error) : OpenDefaultPrinter(error);
-    if (!device) {
-        ShowError(error.isEmpty() ? kPrinterNotValid : error);
-        return;
-    }
-
-    const PrintContent content{Raster(), Extent, font(),
-                               PrintTextLines(TitleEdit->text(), ItemIndex(PlotTypeRG),
-                                              CurrentFileName, LineView(EditorText()))};
-
+    std::unique_ptr<QPagedPaintDevice> device = open ? open(error) : OpenDefaultPrinter(error);
+    if (!device)
+        return error.isEmpty() ? kPrinterNotValid : error;
     QPainter painter;
-    if (!painter.begin(device.get())) {
-        ShowError(kPrinterNotValid);
-        return;
-    }
+    if (!painter.begin(device.get()))
+        return kPrinterNotValid;
     PaintPrintout(
         painter, device->width(), device->height(), [&device] { return device->newPage(); },
         content);
     // Ending the painter ends the document and hands it to the printer.
-    const bool ended = painter.end();
-    const QString failure = ended ? PrintJobFailure(*device) : kPrinterNotValid;
-    if (!failure.isEmpty())
-        ShowError(failure);
+    if (!painter.end())
+        return kPrinterNotValid;
+    return PrintJobFailure(*device);
 }

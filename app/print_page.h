@@ -73,3 +73,12 @@ std::unique_ptr<QPagedPaintDevice> OpenDefaultPrinter(QString& error);
 // the printer service (its refusal as CUPS words it), or an empty text when it
 // did or the device is no printer.
 QString PrintJobFailure(QPagedPaintDevice& device);
+
+// Opens the device a printout goes to; null with the error text to show (an
+// empty text reads as "Printer selected is not valid").
+using PrintDeviceOpener = std::function<std::unique_ptr<QPagedPaintDevice>(QString& error)>;
+
+// Prints content on the device that open opens (the default printer when
+// open is empty) and hands the document to the printer. Returns the text to
+// show when the printout did not reach the printer, else an empty text.
+QString PrintPlot(const PrintDeviceOpener& open, const PrintContent& content);

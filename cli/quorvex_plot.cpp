@@ -15,7 +15,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "bmp_file.h"
 #include "canvas.h"
 #include "data_file.h"
 #include "figure_render.h"
@@ -51,16 +50,6 @@ int openInput(const QString& path) {
     return fd;
 }
 
-// Writing the image over the data it was drawn from would lose the data;
-// the files themselves are compared, so links and other spellings count.
-bool outputIsInput(int inputFd, const QString& output) {
-    struct stat in {};
-    struct stat out {};
-    return ::fstat(inputFd, &in) == 0 && S_ISREG(in.st_mode) &&
-           ::stat(QFile::encodeName(output).constData(), &out) == 0 && in.st_dev == out.st_dev &&
-           in.st_ino == out.st_ino;
-}
-
 // The same limit and messages as the window's load.
 std::optional<DataFileText> readInput(int fd, const QString& path) {
     struct stat st {};
@@ -73,10 +62,6 @@ std::optional<DataFileText> readInput(int fd, const QString& path) {
     if (!text)
         printError(error);
     return text;
-}
-
-QByteArray encodeRaster(const QImage& image, ImageFormat format) {
-    return format == ImageFormat::Bmp ? EncodeMonoBmp(image) : EncodePng(image);
 }
 
 // Draws the one pass onto the canvas the output asks for: the raster for BMP,
@@ -104,7 +89,9 @@ QByteArray drawOutput(const PlotCommand& command, const PlotInputs& inputs, Plot
     image.fill(Qt::white);
     RasterCanvas canvas(image);
     draw(canvas);
-    return command.Format == ImageFormat::None ? QByteArray() : encodeRaster(image, command.Format);
+    return command.Format == ImageFormat::None
+               ? QByteArray()
+               : EncodeRaster(image, command.Format, PngPixels::AsDrawn);
 }
 
 bool writeImage(const QByteArray& bytes, const QString& path) {
@@ -177,7 +164,8 @@ int main(int argc, char* argv[]) {
     const int inputFd = openInput(command.Input);
     if (inputFd < 0)
         return kExitUsage;
-    if (!command.Output.isEmpty() && outputIsInput(inputFd, command.Output)) {
+    // Writing the image over the data it was drawn from would lose the data.
+    if (!command.Output.isEmpty() && IsSameFile(inputFd, command.Output)) {
         printError(QStringLiteral("the image '%1' would replace the data file it is drawn from")
                        .arg(command.Output));
         return kExitUsage;

@@ -35,6 +35,7 @@ WriteOutcome SafeWriteFile(const QString& path, const QByteArray& bytes);
 // "File not found", otherwise "I/O error <errno>".
 QString SaveErrorMessage(int errnoValue);
 
-// Whether two paths name the same existing file (the same device and inode,
-// after following links); false when either does not exist.
-bool IsSameFile(const QString& a, const QString& b);
+// Whether writing to path would write over the regular file open as fd (the
+// same device and inode, links followed, so other spellings and hard links
+// count); false when fd is no regular file or path does not exist.
+bool IsSameFile(int fd, const QString& path);

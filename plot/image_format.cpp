@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include "bmp_file.h"
+
 ImageFormat ImageFormatOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == u"bmp")
@@ -23,4 +25,18 @@ QByteArray EncodePng(const QImage& image) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     return image.save(&buffer, "PNG") ? bytes : QByteArray();
+}
+
+QByteArray EncodeRaster(const QImage& image, ImageFormat format, PngPixels pixels) {
+    switch (format) {
+    case ImageFormat::Bmp:
+        return EncodeMonoBmp(image);
+    case ImageFormat::Png:
+        return EncodePng(pixels == PngPixels::BlackAndWhite ? ToBlackAndWhite(image) : image);
+    case ImageFormat::None:
+    case ImageFormat::Svg:
+    case ImageFormat::Pdf:
+        break;
+    }
+    return {};
 }

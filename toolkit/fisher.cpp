@@ -29,6 +29,39 @@ namespace {
 // Radians to degrees for a95.
 constexpr double kA95Factor = 57.29577951308232;
 
+// Largest |N - R| that rounding alone can give when the N data are identical,
+// for sums built one datum at a time by Accumulate. With u = 2^-53 and
+// gamma_n = n u / (1 - n u) (Higham 2002, Accuracy and Stability of Numerical
+// Algorithms, section 3.1):
+// - each computed unit vector is within 6u of the exact unit vector of its
+//   radian angles: every component is one or two of sin and cos (each within
+//   one ulp, 2u relative, as glibc documents) times one rounded product, 5u
+//   plus second-order terms;
+// - recursive summation of N terms errs by at most gamma_{N-1} sum |x_i| in
+//   each component (Higham 2002, eq. 4.4), and the three sums of moduli form a
+//   vector no longer than the sum of the data's lengths, N (1 + 6u);
+// - squaring, adding three squares and the square root add at most 3u of |S|.
+// So |R - R_exact| <= N (gamma_{N-1} (1 + 6u) + 6u) (1 + 3u) + 3u N (1 + 6u),
+// which gamma_{N+8} N exceeds for every N below 2^31 (the u^2 terms are
+// N^2 - 2N + 1 + 10N + 23 against (N + 8)^2). Identical data have R_exact = N,
+// and N - R near N is exact (Sterbenz), so a computed N - R within this bound
+// cannot be told from identity. Underflow of tiny squares adds below 1e-300.
+// The bound grows as N^2 u: it is about 2e-15 at N = 2, 1e-10 at N = 1000 and
+// 0.011 at N = 10^7, so k above roughly 1 / (N u) reads as infinite.
+double IdentityBound(int n) {
+    const double u = 0x1p-53;
+    const double m = (static_cast<double>(n) + 8.0) * u;
+    return m / (1.0 - m) * n;
+}
+
+// R from the plain sums, set to N where N - R is within rounding of 0 (and
+// hence never above N).
+double GuardedResultant(const DirectionSums& sums) {
+    const double r = std::sqrt(sums.Sx * sums.Sx + sums.Sy * sums.Sy + sums.Sz * sums.Sz);
+    const double n = sums.N;
+    return n - r <= IdentityBound(sums.N) ? n : r;
+}
+
 // A quotient or product of finite values that is no longer finite is what a
 // hardware overflow trap would have stopped.
 double CheckedFinite(double value) {
@@ -51,11 +84,11 @@ FisherResult FisherBlock(const DirectionSums& sums) {
     const IncDec mean = VectorToDirection(sums.Sx, sums.Sy, sums.Sz);
     result.MeanDec = mean.Dec;
     result.MeanInc = mean.Inc;
-    result.R = std::sqrt(sums.Sx * sums.Sx + sums.Sy * sums.Sy + sums.Sz * sums.Sz);
+    result.R = GuardedResultant(sums);
     const double n = sums.N;
     const double spread = n - result.R;
     if (spread == 0.0) {
-        // Identical data: the limit of both formulas, not an error.
+        // Identical data within rounding: the limit of both formulas, not an error.
         result.K = std::numeric_limits<double>::infinity();
         result.A95 = 0.0;
         return result;

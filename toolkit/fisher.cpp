@@ -11,8 +11,11 @@ void DirectionSums::Reset() {
 }
 
 void DirectionSums::Accumulate(double dec, double inc) {
+    AccumulateUnitVector(DirectionToVector(inc, dec, 1.0));
+}
+
+void DirectionSums::AccumulateUnitVector(const Vector3& v) {
     ++N;
-    const Vector3 v = DirectionToVector(inc, dec, 1.0);
     Sx += v.x;
     Sy += v.y;
     Sz += v.z;
@@ -104,4 +107,38 @@ FisherResult FisherBlock(const DirectionSums& sums) {
     const double argument = 1.0 - CheckedFinite((p - 1.0) * ratio);
     result.A95 = ClampedArcCos(argument) * kA95Factor;
     return result;
+}
+
+FisherSummary FisherSummaryOf(const DirectionSums& sums) {
+    FisherSummary summary;
+    summary.N = sums.N;
+    if (sums.N < 1) {
+        return summary;
+    }
+    const double r = GuardedResultant(sums);
+    summary.R = r;
+    if (r > 0.0) {
+        const IncDec mean = VectorToDirection(sums.Sx, sums.Sy, sums.Sz);
+        summary.MeanDec = mean.Dec;
+        summary.MeanInc = mean.Inc;
+    }
+    if (sums.N < 2) {
+        return summary;
+    }
+    const double n = sums.N;
+    const double spread = n - r;
+    if (spread == 0.0) {
+        summary.K = std::numeric_limits<double>::infinity();
+        summary.A95 = 0.0;
+        return summary;
+    }
+    // spread exceeds IdentityBound(N) > 8 N u here, so k is finite.
+    summary.K = (n - 1.0) / spread;
+    const double p = PowerOf(20.0, 1.0 / (n - 1.0));
+    // A nonzero R is above 1e-154 (its square does not underflow), so the
+    // quotient stays finite; R = 0 is the limit -inf.
+    const double argument =
+        r > 0.0 ? 1.0 - (p - 1.0) * (spread / r) : -std::numeric_limits<double>::infinity();
+    summary.A95 = ClampedArcCos(argument) * kA95Factor;
+    return summary;
 }

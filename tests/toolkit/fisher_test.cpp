@@ -170,6 +170,32 @@ TEST(FisherBlock, FewerThanTwoDataHaveNoStatistics) {
     }
 }
 
+TEST(FisherSummaryOf, LimitsAreValuesNotFaults) {
+    DirectionSums tenIdentical;
+    for (int i = 0; i < 10; ++i) {
+        tenIdentical.Accumulate(45, 45);
+    }
+    struct Case {
+        const char* name;
+        DirectionSums sums;
+        bool hasMean;
+        double r, k, a95;
+    };
+    const Case cases[] = {
+        {"identical", tenIdentical, true, 10, INFINITY, 0},
+        {"cancelling", SumsOf({{0, 0}, {180, 0}, {-180, 0}, {0, 0}}), false, 0, 0.75, 180},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FisherSummary s = FisherSummaryOf(c.sums);
+        EXPECT_EQ(s.MeanDec.has_value(), c.hasMean);
+        EXPECT_EQ(s.MeanInc.has_value(), c.hasMean);
+        EXPECT_EQ(s.R, c.r);
+        EXPECT_EQ(s.K, c.k);
+        EXPECT_NEAR(s.A95.value_or(-1), c.a95, 1e-12);
+    }
+}
+
 TEST(DirectionSums, ResetClearsCountAndSums) {
     DirectionSums sums = SumsOf({{10, 20}, {30, 40}});
     sums.Reset();

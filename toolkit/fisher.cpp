@@ -33,9 +33,9 @@ namespace {
 constexpr double kA95Factor = 57.29577951308232;
 
 // Largest |N - R| that rounding alone can give when the N data are identical,
-// for sums built one datum at a time by Accumulate. With u = 2^-53 and
-// gamma_n = n u / (1 - n u) (Higham 2002, Accuracy and Stability of Numerical
-// Algorithms, section 3.1):
+// for sums built one datum at a time by Accumulate or AccumulateUnitVector.
+// With u = 2^-53 and gamma_n = n u / (1 - n u) (Higham 2002, Accuracy and
+// Stability of Numerical Algorithms, section 3.1):
 // - each computed unit vector is within 6u of the exact unit vector of its
 //   radian angles: every component is one or two of sin and cos (each within
 //   one ulp, 2u relative, as glibc documents) times one rounded product, 5u
@@ -45,12 +45,15 @@ constexpr double kA95Factor = 57.29577951308232;
 //   vector no longer than the sum of the data's lengths, N (1 + 6u);
 // - squaring, adding three squares and the square root add at most 3u of |S|.
 // So |R - R_exact| <= N (gamma_{N-1} (1 + 6u) + 6u) (1 + 3u) + 3u N (1 + 6u),
-// which gamma_{N+8} N exceeds for every N below 2^31 (the u^2 terms are
-// N^2 - 2N + 1 + 10N + 23 against (N + 8)^2). Identical data have R_exact = N,
-// and N - R near N is exact (Sterbenz), so a computed N - R within this bound
-// cannot be told from identity. Underflow of tiny squares adds below 1e-300.
+// which gamma_{N+8} N exceeds for every N below 2^31: power by power of u,
+// 9u against 9u, (18N + 63) u^2 against (9N + 27) u^2, and so on. The slack,
+// at least 5u relative, covers the rounding of the bound's own computation, and
+// underflow of tiny squares adds below 1e-300. Identical data have
+// R_exact = N, and N - R near N is exact (Sterbenz), so a computed N - R
+// within this bound cannot be told from identity.
 // The bound grows as N^2 u: it is about 2e-15 at N = 2, 1e-10 at N = 1000 and
-// 0.011 at N = 10^7, so k above roughly 1 / (N u) reads as infinite.
+// 0.011 at N = 10^7, so k above (N - 1) / (N (N + 8) u), about 1 / (N u),
+// reads as infinite.
 double IdentityBound(int n) {
     const double u = 0x1p-53;
     const double m = (static_cast<double>(n) + 8.0) * u;

@@ -18,6 +18,15 @@ struct Expected {
     double dec, inc, r, k, a95;
 };
 
+// N for normal, R for reversed, datum by datum.
+std::string ModesText(const PolaritySplit& split) {
+    std::string text;
+    for (Polarity p : split.Modes) {
+        text += p == Polarity::Normal ? 'N' : 'R';
+    }
+    return text;
+}
+
 void ExpectSummary(const char* mode, const DirectionSums& sums, const Expected& e) {
     SCOPED_TRACE(mode);
     const FisherSummary s = FisherSummaryOf(sums);
@@ -78,11 +87,7 @@ TEST(SeparatePolarities, MatchesTheReference) {
             data.push_back(DirectionToVector(inc, dec, 1.0));
         }
         const PolaritySplit split = SeparatePolarities(data, c.north);
-        std::string modes;
-        for (Polarity p : split.Modes) {
-            modes += p == Polarity::Normal ? 'N' : 'R';
-        }
-        EXPECT_EQ(modes, c.modes);
+        EXPECT_EQ(ModesText(split), c.modes);
         ExpectSummary("normal", split.Normal, c.normal);
         ExpectSummary("reversed", split.Reversed, c.reversed);
         ExpectSummary("combined", split.Combined, c.combined);
@@ -114,12 +119,8 @@ TEST(SeparatePolarities, DegenerateSetsAreNoFault) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const PolaritySplit split = SeparatePolarities(c.data, {1, 0, 0});
-        std::string modes;
-        for (Polarity p : split.Modes) {
-            modes += p == Polarity::Normal ? 'N' : 'R';
-        }
         if (c.modes != nullptr) {
-            EXPECT_EQ(modes, c.modes);
+            EXPECT_EQ(ModesText(split), c.modes);
         }
         EXPECT_EQ(split.Modes.size(), c.data.size());
         EXPECT_EQ(split.Normal.N + split.Reversed.N, static_cast<int>(c.data.size()));

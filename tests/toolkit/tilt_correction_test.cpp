@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "angles.h"
 #include "tilt_correction.h"
 
 namespace {
@@ -33,17 +32,6 @@ TEST(TiltCorrectedDirection, MatchesTheReference) {
             EXPECT_NEAR(d.Dec, c.correctedDec, c.tolerance);
         }
         EXPECT_NEAR(d.Inc, c.correctedInc, c.tolerance);
-    }
-}
-
-TEST(TiltCorrectedDirection, TheDownDipLineOfAnyBedBecomesHorizontal) {
-    for (double dipDirection : {0.0, 37.0, 90.0, 181.5, 359.0}) {
-        for (double dip : {5.0, 45.0, 89.0}) {
-            SCOPED_TRACE(testing::Message() << dipDirection << "/" << dip);
-            const IncDec d = TiltCorrectedDirection(dipDirection, dip, dipDirection, dip);
-            EXPECT_NEAR(d.Inc, 0, 1e-12);
-            EXPECT_NEAR(std::remainder(d.Dec - dipDirection, 360.0), 0, 1e-12);
-        }
     }
 }
 

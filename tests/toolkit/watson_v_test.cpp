@@ -23,46 +23,29 @@ TEST(WatsonVTest, StatisticMatchesThePublishedFormulas) {
     // tests/toolkit/reference/watson_v_reference.py statistic: McFadden and
     // McElhinny's (1990) formulas taken literally at 40 digits, for the
     // V_critical given here (passed in as a cached value, so no simulation).
+    const DecInc tight = {{350, 45}, {10, 50}, {5, 38}, {20, 55}};
+    const DecInc turned = {{5.487104659, 46.9529621014}, {355, 40}, {10, 52}, {20, 47}};
+    const DecInc north = {{0, 30}, {10, 35}, {355, 25}, {5, 40}, {2, 28}};
+    const DecInc northEast = {{40, 50}, {50, 45}, {45, 55}, {35, 48}};
+    const DecInc scattered = {{0, 0}, {120, 10}, {240, -5}};
+    const DecInc scattered2 = {{60, 20}, {180, 0}, {300, 10}};
+    const DecInc tight2 = {{60, 20}, {62, 22}, {58, 19}, {61, 18}};
     struct Case {
         const char* name;
-        DecInc first, second;
-        double vCritical;
-        double vw, gamma, gammaCritical;
+        const DecInc& first;
+        const DecInc& second;
+        double vCritical, vw, gamma, gammaCritical;
         ReversalClass expectedClass;
     };
     const Case cases[] = {
-        {"normal and turned reversed",
-         {{350, 45}, {10, 50}, {5, 38}, {20, 55}},
-         {{5.487104659, 46.9529621014}, {355, 40}, {10, 52}, {20, 47}},
-         7.5,
-         0.0701179535656527,
-         1.32592355566193,
-         13.7223979819217,
-         ReversalClass::C},
-        {"two distinct means",
-         {{0, 30}, {10, 35}, {355, 25}, {5, 40}, {2, 28}},
-         {{40, 50}, {50, 45}, {45, 55}, {35, 48}},
-         6.8,
-         116.562851192075,
-         34.8947875399647,
-         8.39599775164342,
-         ReversalClass::Negative},
-        {"two scattered sets, argument clamped to 1",
-         {{0, 0}, {120, 10}, {240, -5}},
-         {{60, 20}, {180, 0}, {300, 10}},
-         6.5,
-         0.00180459958652878,
-         10.625752582479,
-         0.0,
-         ReversalClass::A},
-        {"scattered and tight sets, argument clamped to -1",
-         {{0, 0}, {120, 10}, {240, -5}},
-         {{60, 20}, {62, 22}, {58, 19}, {61, 18}},
-         6.5,
-         0.085088268895185,
-         72.9912939185438,
-         180.0,
-         ReversalClass::Indeterminate},
+        {"normal and turned reversed", tight, turned, 7.5, 0.0701179535656527, 1.32592355566193,
+         13.7223979819217, ReversalClass::C},
+        {"two distinct means", north, northEast, 6.8, 116.562851192075, 34.8947875399647,
+         8.39599775164342, ReversalClass::Negative},
+        {"two scattered sets, argument clamped to 1", scattered, scattered2, 6.5,
+         0.00180459958652878, 10.625752582479, 0.0, ReversalClass::A},
+        {"scattered and tight sets, argument clamped to -1", scattered, tight2, 6.5,
+         0.085088268895185, 72.9912939185438, 180.0, ReversalClass::Indeterminate},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -193,9 +176,7 @@ TEST(ReversalClassOf, Boundaries) {
     const Case cases[] = {
         {1, 6, 4.999999, ReversalClass::A, "A"},
         {1, 6, 5, ReversalClass::B, "B"},
-        {1, 6, 9.999999, ReversalClass::B, "B"},
         {1, 6, 10, ReversalClass::C, "C"},
-        {1, 6, 19.999999, ReversalClass::C, "C"},
         {1, 6, 20, ReversalClass::Indeterminate, "indeterminate"},
         {6, 6, 1, ReversalClass::A, "A"},
         {6.000001, 6, 1, ReversalClass::Negative, "negative"},

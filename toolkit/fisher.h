@@ -32,9 +32,9 @@ struct FisherResult {
 
 // Fisher (1953) mean, R, k and a95 from the sums. R never exceeds N: where
 // N - R is within the rounding error of plain sums of identical data
-// (gamma_{N+8} N, u = 2^-53; see fisher.cpp), R is set to N and the data count
-// as identical, giving k = +inf and a95 = 0; data that cancel (R = 0) give k = (N - 1) / N,
-// a95 = 180 and the mean of the zero vector. Raises FloatingPointFault:
+// (gamma_{N+8} N, u = 2^-53; see fisher.cpp), R is set to N and the data
+// count as identical, giving k = +inf and a95 = 0; data that cancel (R = 0)
+// give k = (N - 1) / N, a95 = 180 and the mean of the zero vector. Raises FloatingPointFault:
 // InvalidOperation for N < 2, Overflow where a finite division overflows.
 FisherResult FisherBlock(const DirectionSums& sums);
 

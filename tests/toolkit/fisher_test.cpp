@@ -112,6 +112,44 @@ TEST(FisherBlock, IdenticalDataAreNoFault) {
     EXPECT_LT(g.A95, 1e-5);
 }
 
+TEST(FisherBlock, RepeatedDirectionsHaveInfiniteKWhateverTheRounding) {
+    // Plain sums of repeated unit vectors can leave R a little above N; the
+    // data are still identical.
+    struct Case {
+        const char* name;
+        double dec, inc;
+        int n;
+        double meanTolerance; // the summation's error, about N u radians
+    };
+    const Case cases[] = {
+        {"ten at 45/45", 45, 45, 10, 1e-9},
+        {"ten million at 10/20", 10, 20, 10'000'000, 1e-7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DirectionSums sums;
+        for (int i = 0; i < c.n; ++i) {
+            sums.Accumulate(c.dec, c.inc);
+        }
+        const FisherResult f = FisherBlock(sums);
+        EXPECT_EQ(f.R, c.n);
+        EXPECT_EQ(f.K, INFINITY);
+        EXPECT_EQ(f.A95, 0.0);
+        EXPECT_NEAR(f.MeanDec, c.dec, c.meanTolerance);
+        EXPECT_NEAR(f.MeanInc, c.inc, c.meanTolerance);
+    }
+}
+
+TEST(FisherBlock, NearlyIdenticalDataKeepAFiniteK) {
+    // 0.001 degrees apart: N - R = 7.6154e-11, far above its rounding error of
+    // about 1e-15. mpmath at 40 digits (tests/toolkit/reference/fisher_reference.py);
+    // the relative tolerance covers that rounding error of N - R.
+    const FisherResult f = FisherBlock(SumsOf({{10, 20}, {10, 20.001}}));
+    EXPECT_NEAR(f.K, 13131225400.098, 13131225400.098 * 1e-4);
+    EXPECT_NEAR(f.A95, 0.00217944947194, 0.00217944947194 * 1e-4);
+    EXPECT_LT(f.R, 2.0);
+}
+
 TEST(FisherBlock, CancellingDataAreNoFault) {
     // +-180 degrees have sines of opposite sign, so every component cancels.
     const DirectionSums sums = SumsOf({{0, 0}, {180, 0}, {-180, 0}, {0, 0}});
@@ -129,6 +167,32 @@ TEST(FisherBlock, CancellingDataAreNoFault) {
 TEST(FisherBlock, FewerThanTwoDataHaveNoStatistics) {
     for (const DirectionSums& sums : {SumsOf({}), SumsOf({{10, 20}})}) {
         EXPECT_THROW(FisherBlock(sums), FloatingPointFault);
+    }
+}
+
+TEST(FisherSummaryOf, LimitsAreValuesNotFaults) {
+    DirectionSums tenIdentical;
+    for (int i = 0; i < 10; ++i) {
+        tenIdentical.Accumulate(45, 45);
+    }
+    struct Case {
+        const char* name;
+        DirectionSums sums;
+        bool hasMean;
+        double r, k, a95;
+    };
+    const Case cases[] = {
+        {"identical", tenIdentical, true, 10, INFINITY, 0},
+        {"cancelling", SumsOf({{0, 0}, {180, 0}, {-180, 0}, {0, 0}}), false, 0, 0.75, 180},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FisherSummary s = FisherSummaryOf(c.sums);
+        EXPECT_EQ(s.MeanDec.has_value(), c.hasMean);
+        EXPECT_EQ(s.MeanInc.has_value(), c.hasMean);
+        EXPECT_EQ(s.R, c.r);
+        EXPECT_EQ(s.K, c.k);
+        EXPECT_NEAR(s.A95.value_or(-1), c.a95, 1e-12);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
@@ -10,10 +11,12 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -286,10 +289,15 @@ void TQVMainForm::BuildMenu() {
                                                       {PrintImage1, "PrintImage1"},
                                                       {N1, "N1"},
                                                       {Exit1, "Exit1"}};
-    for (const auto& [action, name] : named) {
+    for (const auto& [action, name] : named)
         action->setObjectName(QString::fromLatin1(name));
-        action->setShortcuts({});
-    }
+    // The keys every editor gives these commands.
+    Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveImageFile1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    PrintImage1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    ShowRefreshPlot1->setShortcut(QKeySequence(Qt::Key_F5));
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 void TQVMainForm::WireEvents() {
@@ -325,6 +333,10 @@ void TQVMainForm::SetDialogRunner(DialogRunner runner) {
 
 void TQVMainForm::SetErrorSink(ErrorSink sink) {
     errorSink_ = std::move(sink);
+}
+
+void TQVMainForm::SetCloseQuestion(CloseQuestion question) {
+    closeQuestion_ = std::move(question);
 }
 
 QButtonGroup* TQVMainForm::GroupOf(const QGroupBox* group) {
@@ -462,6 +474,7 @@ bool TQVMainForm::LoadIntoEditor(const QString& path) {
         DataFileMemo->setPlainText(loaded->Text);
     dataEncoding_ = loaded->Encoding;
     dataByteOrderMark_ = loaded->ByteOrderMark;
+    DataFileMemo->document()->setModified(false);
     return true;
 }
 
@@ -475,16 +488,53 @@ bool TQVMainForm::OpenDataFile(const QString& path) {
 }
 
 void TQVMainForm::Save1Click(QObject*) {
+    SaveDataFile();
+}
+
+bool TQVMainForm::SaveDataFile() {
     const std::optional<QString> path = RunDialog(SaveDialog1);
     if (!path)
-        return;
+        return false;
     const QString error = WriteDataFile(*path, EditorText(), dataEncoding_, dataByteOrderMark_);
     if (!error.isEmpty()) {
         ShowError(error);
-        return;
+        return false;
     }
     // Only a file that holds the data may be named in the header.
     CurrentFileName = *path;
+    DataFileMemo->document()->setModified(false);
+    return true;
+}
+
+void TQVMainForm::closeEvent(QCloseEvent* event) {
+    if (MayClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TQVMainForm::MayClose() {
+    if (!DataFileMemo->document()->isModified())
+        return true;
+    const QString question = QStringLiteral(
+        "The data text has changed since it was last loaded or saved. Save it before closing?");
+    QMessageBox::StandardButton answer = QMessageBox::Cancel;
+    if (closeQuestion_) {
+        answer = closeQuestion_(question);
+    } else {
+        answer = QMessageBox::question(
+            this, QStringLiteral("Quorvex"), question,
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    }
+    switch (answer) {
+    case QMessageBox::Save:
+        // A cancelled or failed save keeps the window, and the text, open.
+        return SaveDataFile();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TQVMainForm::ShowError(const QString& message) {

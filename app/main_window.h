@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QString>
 
 #include <functional>
@@ -45,6 +46,10 @@ public:
     using ErrorSink = std::function<void(const QString& message)>;
     void SetDialogRunner(DialogRunner runner);
     void SetErrorSink(ErrorSink sink);
+    // Closing with unsaved data asks question and takes the answer: Save,
+    // Discard or Cancel (the seam replaces the modal box).
+    using CloseQuestion = std::function<QMessageBox::StandardButton(const QString& question)>;
+    void SetCloseQuestion(CloseQuestion question);
 
     // Program-wide state kept beside the window.
     QString CurrentFileName;
@@ -124,6 +129,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // Asks before unsaved data text is lost; refusing keeps the window.
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // One local data file dragged from a file manager is taken; several
     // files or anything else are refused.
@@ -142,6 +149,12 @@ private:
     void WireEvents();
     static QButtonGroup* GroupOf(const QGroupBox* group);
     void ShowError(const QString& message);
+    // Saves the data text through the save dialog; false when cancelled or
+    // failed (the error shown).
+    bool SaveDataFile();
+    // Whether the window may close: true unless unsaved text would be lost
+    // and the user keeps it.
+    bool MayClose();
     // Reads path into the editor; false, with the error shown, when it cannot.
     bool LoadIntoEditor(const QString& path);
     // Handles a drag or drop that carries URLs; false for other drags.
@@ -150,6 +163,7 @@ private:
 
     DialogRunner dialogRunner_;
     ErrorSink errorSink_;
+    CloseQuestion closeQuestion_;
     PrintDeviceOpener printDeviceOpener_;
     QImage raster_;
     std::unique_ptr<RasterCanvas> canvas_;

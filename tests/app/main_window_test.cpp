@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QButtonGroup>
+#include <QFile>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QSet>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <string_view>
@@ -235,7 +237,7 @@ TEST_F(MainWindow, EveryRadioCaptionFitsInsideItsGroup) {
     }
 }
 
-TEST_F(MainWindow, TheMenuHoldsItsSevenItemsWithoutShortcuts) {
+TEST_F(MainWindow, TheMenuHoldsItsSevenItemsWithTheStandardKeys) {
     const QList<QAction*> top = form->menuBar()->actions();
     ASSERT_EQ(top.size(), 1);
     EXPECT_EQ(top[0]->text(), QStringLiteral("Main Menu"));
@@ -251,10 +253,11 @@ TEST_F(MainWindow, TheMenuHoldsItsSevenItemsWithoutShortcuts) {
                                   "Print Image",
                                   "",
                                   "Exit"};
+    const QStringList keys = {"Ctrl+O", "Ctrl+S", "F5", "Ctrl+Shift+S", "Ctrl+P", "", "Ctrl+Q"};
     for (int i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(expected[i]->text(), captions[i]);
         EXPECT_EQ(expected[i]->isSeparator(), expected[i] == form->N1);
-        EXPECT_TRUE(expected[i]->shortcuts().isEmpty()) << captions[i].toStdString();
+        EXPECT_EQ(expected[i]->shortcut().toString(), keys[i]) << captions[i].toStdString();
     }
     // No caption carries a mnemonic marker.
     for (const QWidget* widget : form->findChildren<QWidget*>()) {
@@ -354,6 +357,73 @@ TEST_F(MainWindow, AFloatingPointFaultEndsThePassWithItsMessage) {
     form->SetItemIndex(form->GCFitRG, 1);
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(form->PlotPassCount(), 3);
+}
+
+TEST_F(MainWindow, KeysReachTheirCommandsFromTheEditor) {
+    form->DataFileMemo->setFocus();
+    const int passes = form->PlotPassCount();
+    QTest::keyClick(form->DataFileMemo, Qt::Key_F5);
+    EXPECT_EQ(form->PlotPassCount(), passes + 1);
+    QTest::keyClick(form->DataFileMemo, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(form->DataFileMemo, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(form->DataFileMemo, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(dialogTitles,
+              QStringList({"Open Quorvex Data File", "Save Data File", "Save Plot Image"}));
+}
+
+// Closing with typed, unsaved text asks first; only a saved or discarded
+// text lets the window close.
+TEST_F(MainWindow, ClosingWithUnsavedTextAsksFirst) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString saved = dir.filePath(QStringLiteral("kept.plt"));
+    struct Row {
+        const char* name;
+        QMessageBox::StandardButton answer;
+        std::optional<QString> savePath; // the save dialog's answer
+        bool closes;
+    };
+    const Row rows[] = {
+        {"cancel keeps the window", QMessageBox::Cancel, std::nullopt, false},
+        {"a cancelled save keeps the window", QMessageBox::Save, std::nullopt, false},
+        {"a failed save keeps the window", QMessageBox::Save,
+         dir.filePath(QStringLiteral("no/such/folder/x.plt")), false},
+        {"discard closes", QMessageBox::Discard, std::nullopt, true},
+        {"a save closes", QMessageBox::Save, saved, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        QStringList questions;
+        form->SetCloseQuestion([&](const QString& question) {
+            questions.append(question);
+            return row.answer;
+        });
+        QTest::keyClicks(form->DataFileMemo, QStringLiteral("10 20"));
+        answers.clear();
+        Answer(row.savePath);
+        form->Exit1->trigger();
+        EXPECT_EQ(questions.size(), 1);
+        EXPECT_EQ(form->isVisible(), !row.closes);
+        EXPECT_EQ(form->EditorText(), QStringLiteral("10 20"));
+    }
+    EXPECT_TRUE(QFile::exists(saved));
+    // Once saved, closing asks nothing.
+    TearDown();
+    SetUp();
+    bool asked = false;
+    form->SetCloseQuestion([&](const QString&) {
+        asked = true;
+        return QMessageBox::Cancel;
+    });
+    QTest::keyClicks(form->DataFileMemo, QStringLiteral("1 2"));
+    answers.clear();
+    Answer(saved);
+    form->Save1->trigger();
+    form->close();
+    EXPECT_FALSE(asked);
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(MainWindow, ExitClosesTheWindow) {

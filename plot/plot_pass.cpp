@@ -61,18 +61,21 @@ Mark MeanMark(int plotType, double inc) {
 }
 
 // Radius of a datum's own circle by file type and error-circle mode; false
-// when the datum gets none.
+// when the datum gets none. A plane (types 9 and 10, read as its pole) gets
+// no confidence circle, but in plane mode it is drawn itself: the great
+// circle about its pole.
 bool DatumCircleRadius(int fileType, ErrorCircleMode mode, const Direction& datum, double& radius) {
     const bool generic = fileType == 0;
     const bool carriesRadius = fileType == 1 || (fileType >= 4 && fileType <= 8);
-    if (!generic && !carriesRadius) {
+    const bool plane = fileType == 9 || fileType == 10;
+    if (!generic && !carriesRadius && !plane) {
         return false;
     }
     if (mode == ErrorCircleMode::Planes) {
         radius = 90.0;
         return true;
     }
-    if (mode != ErrorCircleMode::Circles) {
+    if (mode != ErrorCircleMode::Circles || plane) {
         return false;
     }
     radius = generic ? 0.0 : datum.ErrorRadius;

@@ -4,6 +4,7 @@
 
 #include "circle_trace.h"
 #include "equal_area.h"
+#include "file_type.h"
 #include "fixed_column.h"
 #include "floating_point_fault.h"
 #include "line_view.h"
@@ -256,6 +257,10 @@ TEST(PlotPassTest, DatumCirclesByFileTypeAndMode) {
                                          : CircleOf(30, 40, 10, false);
             } else if (circles && mode == 2) {
                 expected = CircleOf(30, 40, 90, true);
+            } else if (planes && mode == 2) {
+                // The plane itself: the lower half of the great circle about its pole.
+                const Direction pole = ReadDataLine(fileType, "30 40 10");
+                expected = CircleOf(pole.Dec, pole.Inc, 90, true);
             }
             EXPECT_EQ(pass.canvas.Pixels(), expected);
         }

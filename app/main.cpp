@@ -1,7 +1,8 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "main_window.h"
 #include "program_identity.h"
@@ -16,30 +17,39 @@ constexpr char kUsage[] =
     "\n"
     "Options:\n"
     "  -h, --help     show this text\n"
-    "      --version  print the program's name and version\n";
+    "      --version  print the program's name and version\n"
+    "  --             end of the options: FILE may begin with '-'\n"
+    "Qt's own options before '--' (-platform NAME, -style NAME, -reverse and the like)\n"
+    "are passed to Qt.\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // Answered before the application exists, so they need no display.
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("quorvex %s\n", kQuorvexVersion);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
+    // Read before the application exists: help, version and usage errors
+    // need no display, and Qt never sees the data file's name.
+    const WindowCommandLine line =
+        ParseWindowCommandLine(std::vector<std::string>(argv, argv + argc));
+    if (line.Version) {
+        std::printf("quorvex %s\n", kQuorvexVersion);
+        return 0;
     }
-
-    QApplication application(argc, argv);
-    // Qt has taken out its own options by now; what is left is ours.
-    const WindowCommandLine line = ParseWindowCommandLine(QApplication::arguments().mid(1));
+    if (line.Help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (!line.Error.isEmpty()) {
         std::fprintf(stderr, "quorvex: %s\n%s", line.Error.toLocal8Bit().constData(), kUsage);
         return 2;
     }
+
+    // Qt keeps argc and argv for the whole run.
+    std::vector<std::string> qtArguments = line.QtArguments;
+    std::vector<char*> qtArgv;
+    for (std::string& argument : qtArguments)
+        qtArgv.push_back(argument.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtArguments.size());
+    QApplication application(qtArgc, qtArgv.data());
     QApplication::setApplicationName(QStringLiteral("Quorvex"));
     // Wayland compositors match the window to its menu entry and icon by this name.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kQuorvexAppId));

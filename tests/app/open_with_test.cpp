@@ -4,8 +4,13 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QUrl>
+
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "file_system_fixtures.h"
 #include "window_command_line.h"
@@ -13,42 +18,80 @@
 
 namespace {
 
-TEST(WindowCommandLine, OneDataFileAtMost) {
+TEST(WindowCommandLine, OneDataFileAtMostAndQtsOptionsPassedOn) {
+    using Arguments = std::vector<std::string>;
     const struct {
-        QStringList arguments;
+        Arguments arguments; // after the program name
         std::optional<QString> file;
         bool good;
+        Arguments qt; // what Qt is given after the program name
     } cases[] = {
-        {{}, std::nullopt, true},
-        {{QStringLiteral("site.plt")}, QStringLiteral("site.plt"), true},
-        {{QStringLiteral("--"), QStringLiteral("-odd.plt")}, QStringLiteral("-odd.plt"), true},
-        {{QStringLiteral("a.plt"), QStringLiteral("b.plt")}, std::nullopt, false},
-        {{QStringLiteral("--colour"), QStringLiteral("a.plt")}, std::nullopt, false},
-        {{QStringLiteral("-x")}, std::nullopt, false},
+        {{}, std::nullopt, true, {}},
+        {{"site.plt"}, QStringLiteral("site.plt"), true, {}},
+        {{"--", "-odd.plt"}, QStringLiteral("-odd.plt"), true, {}},
+        // After "--" nothing is Qt's: such a file opens, and two are refused.
+        {{"--", "-reverse"}, QStringLiteral("-reverse"), true, {}},
+        {{"--", "-reverse", "extra"}, std::nullopt, false, {}},
+        {{"-platform", "offscreen", "a.plt", "-style=fusion", "--reverse"},
+         QStringLiteral("a.plt"),
+         true,
+         {"-platform", "offscreen", "-style=fusion", "--reverse"}},
+        {{"a.plt", "b.plt"}, std::nullopt, false, {}},
+        {{"--colour", "a.plt"}, std::nullopt, false, {}},
+        {{"-x"}, std::nullopt, false, {}},
+        {{"-reverse=1"}, std::nullopt, false, {}},
+        {{"-style"}, std::nullopt, false, {}},
+        // A name the file system cannot be given back would open another file.
+        {{"img\xe9.plt"}, std::nullopt, false, {}},
     };
     for (const auto& c : cases) {
-        const WindowCommandLine line = ParseWindowCommandLine(c.arguments);
-        EXPECT_EQ(line.Error.isEmpty(), c.good) << c.arguments.join(u' ').toStdString();
+        Arguments argv{"quorvex"};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        const WindowCommandLine line = ParseWindowCommandLine(argv);
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        EXPECT_EQ(line.Error.isEmpty(), c.good) << line.Error.toStdString();
         if (c.good) {
             EXPECT_EQ(line.DataFile, c.file);
+            Arguments qt{"quorvex"};
+            qt.insert(qt.end(), c.qt.begin(), c.qt.end());
+            EXPECT_EQ(line.QtArguments, qt);
         }
     }
 }
 
-// Usage errors end the program before any window exists.
-TEST(WindowCommandLine, TheProgramRefusesBadArgumentsWithExitTwo) {
-    for (const QStringList& arguments :
-         {QStringList{QStringLiteral("a.plt"), QStringLiteral("b.plt")},
-          QStringList{QStringLiteral("--colour")}}) {
+// Usage errors, help and version end the program before any window exists,
+// so they need no display.
+TEST(WindowCommandLine, AnswersWithoutADisplay) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* stream; // what it writes: "out" or "err"
+        const char* text;
+    } cases[] = {
+        {{QStringLiteral("a.plt"), QStringLiteral("b.plt")}, 2, "err", "Usage: quorvex [FILE]"},
+        {{QStringLiteral("--bogus")}, 2, "err", "quorvex: unknown option '--bogus'"},
+        {{QStringLiteral("--"), QStringLiteral("-reverse"), QStringLiteral("extra")},
+         2,
+         "err",
+         "one data file only"},
+        {{QStringLiteral("--help")}, 0, "out", "Usage: quorvex [FILE]"},
+        {{QStringLiteral("--version")}, 0, "out", "quorvex "},
+    };
+    for (const auto& c : cases) {
         QProcess program;
-        program.start(QStringLiteral(QUORVEX_BINARY),
-                      QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen")}
-                          << arguments);
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUORVEX_BINARY), c.arguments);
         ASSERT_TRUE(program.waitForFinished(30000));
-        EXPECT_EQ(program.exitCode(), 2);
-        const QByteArray err = program.readAllStandardError();
-        EXPECT_TRUE(err.contains("quorvex: ")) << err.constData();
-        EXPECT_TRUE(err.contains("Usage: quorvex [FILE]")) << err.constData();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit)
+            << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(program.exitCode(), c.exitCode) << c.arguments.join(u' ').toStdString();
+        const QByteArray text = std::string_view(c.stream) == "out"
+                                    ? program.readAllStandardOutput()
+                                    : program.readAllStandardError();
+        EXPECT_TRUE(text.contains(c.text)) << text.constData();
     }
 }
 

@@ -95,7 +95,12 @@ void PlaneToPole(Direction& d, double offset) {
 
 } // namespace
 
-Direction ReadDataLine(FileType type, std::string_view line, const ReadingOptions& options) {
+namespace {
+
+// Both overloads of ReadDataLine in one body, inlined into each: the reading
+// runs for every line of every redraw.
+[[gnu::always_inline]] inline Direction ReadLine(FileType type, std::string_view line,
+                                                 const ReadingOptions& options) {
     Direction d;
     const TypeReading& reading = TypeReadingOf(type, options);
     const char separator = options.DecimalSeparator;
@@ -123,8 +128,14 @@ Direction ReadDataLine(FileType type, std::string_view line, const ReadingOption
     return d;
 }
 
+} // namespace
+
+Direction ReadDataLine(FileType type, std::string_view line, const ReadingOptions& options) {
+    return ReadLine(type, line, options);
+}
+
 Direction ReadDataLine(FileType type, std::string_view line, char decimalSeparator) {
-    return ReadDataLine(type, line, ReadingOptions{decimalSeparator, false});
+    return ReadLine(type, line, ReadingOptions{decimalSeparator, false});
 }
 
 std::string RejectionReason(FileType type, std::string_view line, const ReadingOptions& options) {

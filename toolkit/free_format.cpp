@@ -1,6 +1,9 @@
 #include "free_format.h"
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "direction.h"
@@ -13,8 +16,10 @@
 // counts as a space wherever the steps look for one.
 namespace {
 
+// Most characters of a line are digits or letters, above the space: one
+// comparison rules them out.
 bool IsSeparator(char c) {
-    return c == ' ' || c == '\t';
+    return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || c == '\t');
 }
 
 std::string_view Strip(std::string_view text) {
@@ -24,23 +29,43 @@ std::string_view Strip(std::string_view text) {
     return text;
 }
 
-// 1-based position of the first separator, or the length when none comes first.
-std::size_t TokenEnd(std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (IsSeparator(text[i])) {
-            return i + 1;
+// 0-based index of the first separator at or after i, or the length. Eight
+// characters at a time: the token ends are the hot loop of every redraw.
+std::size_t FindSeparator(std::string_view text, std::size_t i) {
+    const std::size_t n = text.size();
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101;
+        constexpr std::uint64_t kHighBits = 0x8080808080808080;
+        while (n - i >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data() + i, sizeof word);
+            // Flags the bytes below 0x21 (the zero-byte test of Mycroft, 1987,
+            // shifted); a borrow can flag a byte only above a flagged one, so
+            // the lowest flag is exact.
+            const std::uint64_t low = (word - kOnes * 0x21) & ~word & kHighBits;
+            if (low == 0) {
+                i += 8;
+                continue;
+            }
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(low)) / 8;
+            if (IsSeparator(text[at])) {
+                return at;
+            }
+            i = at + 1;
         }
     }
-    return text.size();
+    for (; i < n; ++i) {
+        if (IsSeparator(text[i])) {
+            return i;
+        }
+    }
+    return n;
 }
 
-bool IsBlank(std::string_view text) {
-    for (const char c : text) {
-        if (!IsSeparator(c)) {
-            return false;
-        }
-    }
-    return true;
+// 1-based position of the first separator, or the length when none comes first.
+std::size_t TokenEnd(std::string_view text) {
+    const std::size_t at = FindSeparator(text, 0);
+    return at == text.size() ? at : at + 1;
 }
 
 // Characters 1 to count of text.
@@ -64,11 +89,11 @@ double Convert(std::string_view field, bool& success, char separator) {
 // The closing steps of both readers: after the previous token, the rest must
 // hold one more token, which is read up to its end; what follows is ignored.
 double ReadLastToken(std::string_view rest, bool& success, char separator) {
-    if (IsBlank(rest)) {
+    rest = Strip(rest); // blank when nothing is left
+    if (rest.empty()) {
         success = false;
         return 0.0;
     }
-    rest = Strip(rest);
     std::size_t p = TokenEnd(rest);
     if (IsSeparator(rest[p - 1])) {
         --p;
@@ -121,14 +146,13 @@ void SiteMeanSteps(std::string_view line, Direction& d, char decimalSeparator) {
     // clears the flag, so those values are never used.
     std::size_t p = TokenEnd(text);
     d.Dec = Convert(Head(text, p - 1), d.Success, decimalSeparator);
-    text = From(text, p);
-    if (IsBlank(text)) {
+    text = Strip(From(text, p)); // blank when nothing is left
+    if (text.empty()) {
         d.Inc = 0.0;
         d.ErrorRadius = 0.0;
         d.Success = false;
         return;
     }
-    text = Strip(text);
     p = TokenEnd(text);
     if (p == text.size()) {
         d.Inc =
@@ -174,18 +198,8 @@ constexpr std::array<ValueLimits, 2> kBedding = {{
     Within(0.0, 90.0, "bedding dip"),
 }};
 
-// The limits, then the bedding after the count numbers of the datum.
-void CheckRules(std::string_view line, std::size_t count, Direction& d, char separator,
-                const FreeFormatRules& rules) {
-    const double values[] = {d.Dec, d.Inc, d.ErrorRadius};
-    for (std::size_t k = 0; k < count; ++k) {
-        if (!rules.Numbers[k].Holds(values[k])) {
-            d.Success = false;
-        }
-    }
-    if (!rules.Bedding) {
-        return;
-    }
+// The bedding, the two numbers after the count numbers of the datum.
+void ReadBedding(std::string_view line, std::size_t count, Direction& d, char separator) {
     d.HasBedding = false;
     Token token;
     for (std::size_t k = 0; k < count; ++k) {
@@ -212,6 +226,20 @@ void CheckRules(std::string_view line, std::size_t count, Direction& d, char sep
     d.BeddingDipDirection = bedding[0];
     d.BeddingDip = bedding[1];
     d.HasBedding = d.Success;
+}
+
+// The limits of the count numbers read, then the bedding where asked for.
+// Inlined: it runs for every line of every redraw.
+[[gnu::always_inline]] inline void CheckRules(std::string_view line, std::size_t count,
+                                              Direction& d, char separator,
+                                              const FreeFormatRules& rules) {
+    if (d.Success && (!rules.Numbers[0].Holds(d.Dec) || !rules.Numbers[1].Holds(d.Inc) ||
+                      (count > 2 && !rules.Numbers[2].Holds(d.ErrorRadius)))) {
+        d.Success = false;
+    }
+    if (rules.Bedding) {
+        ReadBedding(line, count, d, separator);
+    }
 }
 
 } // namespace

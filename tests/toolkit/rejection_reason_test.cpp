@@ -165,7 +165,8 @@ public:
     }
 
 private:
-    static constexpr std::string_view kAlphabet = "   0123456789+-.,eE\tabxyz";
+    // Control characters and bytes above 0x7F probe the word-wise token scan.
+    static constexpr std::string_view kAlphabet = "   0123456789+-.,eE\tabxyz\x01\xA0";
 
     std::size_t Below(std::size_t n) { return static_cast<std::size_t>(random_() % n); }
     char Pick(std::string_view from) { return from[Below(from.size())]; }

@@ -1,11 +1,11 @@
 #include "fixed_column.h"
 
 #include <cstddef>
-#include <utility>
 
 #include "direction.h"
 #include "number_text.h"
 #include "rejection_text.h"
+#include "value_limits.h"
 
 ColumnLayout ColumnLayoutOf(int fileType) {
     switch (fileType) {
@@ -29,6 +29,22 @@ ColumnLayout ColumnLayoutOf(int fileType) {
 }
 
 namespace {
+
+// The fields in the order the reader takes them, with their limits.
+struct Field {
+    int ColumnLayout::*Column;
+    ValueLimits Limits;
+};
+constexpr Field kFields[] = {
+    {&ColumnLayout::DecColumn, AnyValue("declination")},
+    {&ColumnLayout::IncColumn, Within(-90.0, 90.0, "inclination")},
+    {&ColumnLayout::ErrorColumn, AnyValue("error radius")},
+};
+constexpr const ValueLimits& kInclination = kFields[1].Limits;
+
+std::size_t FieldCount(const ColumnLayout& layout) {
+    return layout.ErrorColumn > 0 ? 3 : 2;
+}
 
 // The field of kFieldWidth characters from a 1-based column: shorter where the
 // line ends inside it, empty where the line ends before it.
@@ -63,6 +79,9 @@ void ReadFixedColumnLine(std::string_view line, const ColumnLayout& layout, Dire
     if (layout.ErrorColumn > 0) {
         d.ErrorRadius = ReadField(line, layout.ErrorColumn, d.Success, decimalSeparator);
     }
+    if (!kInclination.Holds(d.Inc)) {
+        d.Success = false;
+    }
 }
 
 namespace {
@@ -74,18 +93,24 @@ std::string_view TrimSpaces(std::string_view text) {
                : text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
-// Why the field from column holds no number; empty when it converts.
-std::string FieldRejection(std::string_view line, int column, std::string_view meaning,
+std::string ColumnRange(int column) {
+    return std::to_string(column) + "-" + std::to_string(column + kFieldWidth - 1);
+}
+
+// Why the field from column holds no number, or one outside the limits; empty
+// when it reads.
+std::string FieldRejection(std::string_view line, int column, const ValueLimits& limits,
                            char separator) {
     const std::string_view field = FieldAt(line, column);
     const NumberFault fault = NumberFaultOf(field, separator);
-    if (fault == NumberFault::None) {
+    if (fault == NumberFault::None && limits.Holds(FieldToNumber(field, separator).value_or(0.0))) {
         return {};
     }
-    const std::string where = "columns " + std::to_string(column) + "-" +
-                              std::to_string(column + kFieldWidth - 1) + " (" +
-                              std::string(meaning) + ")";
+    const std::string where =
+        "columns " + ColumnRange(column) + " (" + std::string(limits.Name) + ")";
     switch (fault) {
+    case NumberFault::None:
+        return where + " hold " + NumberAsWritten(TrimSpaces(field)) + ", " + OutsideWords(limits);
     case NumberFault::Empty:
         if (field.empty()) {
             return "the line ends at column " + std::to_string(line.size()) + ", before " + where;
@@ -108,17 +133,28 @@ std::string FixedColumnLineRejection(std::string_view line, const ColumnLayout& 
         return "the line is too short (" + std::to_string(line.size()) +
                (line.size() == 1 ? " character)" : " characters)");
     }
-    // The fields in the order the reader takes them.
-    const std::pair<int, std::string_view> fields[] = {{layout.DecColumn, "declination"},
-                                                       {layout.IncColumn, "inclination"},
-                                                       {layout.ErrorColumn, "error radius"}};
-    const std::size_t fieldCount = layout.ErrorColumn > 0 ? 3 : 2;
-    for (std::size_t i = 0; i < fieldCount; ++i) {
-        const auto& [column, meaning] = fields[i];
-        if (std::string reason = FieldRejection(line, column, meaning, decimalSeparator);
+    for (std::size_t i = 0; i < FieldCount(layout); ++i) {
+        const Field& field = kFields[i];
+        if (std::string reason =
+                FieldRejection(line, layout.*field.Column, field.Limits, decimalSeparator);
             !reason.empty()) {
             return reason;
         }
     }
     return {};
+}
+
+std::string FixedColumnLineColumns(const ColumnLayout& layout) {
+    std::string text = "columns ";
+    for (std::size_t i = 0; i < FieldCount(layout); ++i) {
+        const Field& field = kFields[i];
+        if (i > 0) {
+            text += "; ";
+        }
+        text += ColumnRange(layout.*field.Column) + ": " + std::string(field.Limits.Name);
+        if (field.Limits.IsLimited()) {
+            text += " (" + RangeWords(field.Limits) + ")";
+        }
+    }
+    return text;
 }

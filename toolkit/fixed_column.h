@@ -19,13 +19,20 @@ inline constexpr int kFieldWidth = 5;
 ColumnLayout ColumnLayoutOf(int fileType);
 
 // Reads the layout's fields into d (Dec, Inc and, where the layout has it,
-// ErrorRadius). A line under 3 characters clears d.Success and writes nothing.
+// ErrorRadius) with FieldToNumber: the full stop or decimalSeparator. Every
+// character takes one column, a tab too. A line under 3 characters clears
+// d.Success and writes nothing; a field that holds no number, or an
+// inclination outside -90...90, clears it too.
 void ReadFixedColumnLine(std::string_view line, const ColumnLayout& layout, Direction& d,
                          char decimalSeparator = '.');
 
 // Why ReadFixedColumnLine rejects the line, in the user's words: a line under
-// 3 characters, or the first field (in reading order) that holds no number,
-// named by its columns and meaning; empty when the reader reads the line.
-// Allocates only for a rejected line.
+// 3 characters, or the first field (in reading order) that holds no number or
+// an inclination outside its limits, named by its columns and meaning; empty
+// when the reader reads the line. Allocates only for a rejected line.
 std::string FixedColumnLineRejection(std::string_view line, const ColumnLayout& layout,
                                      char decimalSeparator = '.');
+
+// The layout's fields for the user, in reading order, such as "columns 12-16:
+// declination; 18-22: inclination (-90...90)". Plain ASCII.
+std::string FixedColumnLineColumns(const ColumnLayout& layout);

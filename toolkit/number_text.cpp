@@ -56,7 +56,7 @@ struct NumberParts {
     std::size_t fracBegin = i;
     std::size_t fracEnd = i;
     bool hasSeparator = false;
-    if (i < n && text[i] == decimalSeparator) {
+    if (i < n && (text[i] == '.' || text[i] == decimalSeparator)) {
         hasSeparator = true;
         ++i;
         fracBegin = i;
@@ -195,8 +195,8 @@ NumberFault NumberFaultOf(std::string_view text, char decimalSeparator) {
     if (text.find('\t') != std::string_view::npos) {
         return NumberFault::Tab;
     }
-    const char other = decimalSeparator == '.' ? ',' : '.';
-    if (FieldToNumber(text, other)) {
+    // The full stop is always read, so only a comma can be the wrong one.
+    if (decimalSeparator != ',' && FieldToNumber(text, ',')) {
         return NumberFault::OtherSeparator;
     }
     return NumberFault::NotANumber;

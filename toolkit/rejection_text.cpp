@@ -1,5 +1,6 @@
 #include "rejection_text.h"
 
+#include <charconv>
 #include <cstddef>
 #include <cstdio>
 
@@ -35,8 +36,42 @@ std::string NotANumberWords(NumberFault fault, char decimalSeparator) {
     case NumberFault::TooLarge:
         return "too large a number";
     case NumberFault::OtherSeparator:
-        return std::string("not a number (the decimal separator is '") + decimalSeparator + "')";
+        if (decimalSeparator == '.') {
+            return "not a number (the decimal separator is '.')";
+        }
+        return std::string("not a number (the decimal separator is '.' or '") + decimalSeparator +
+               "')";
     default:
         return "not a number";
     }
+}
+
+std::string NumberAsWritten(std::string_view piece) {
+    if (piece.size() > kMaxQuoted) {
+        return std::string(piece.substr(0, kMaxQuoted)) + "...";
+    }
+    return std::string(piece);
+}
+
+namespace {
+
+std::string Degrees(double value) {
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, written.ptr);
+}
+
+} // namespace
+
+std::string RangeWords(const ValueLimits& limits) {
+    return Degrees(limits.Low) + "..." + Degrees(limits.High);
+}
+
+std::string OutsideWords(const ValueLimits& limits) {
+    std::string words = "outside " + RangeWords(limits);
+    if (!limits.Hint.empty()) {
+        words += "; ";
+        words += limits.Hint;
+    }
+    return words;
 }

@@ -37,9 +37,9 @@ protected:
     }
 };
 
-// Good lines, a tab-separated line, a blank line, a comma decimal, a line of
-// spaces and a good last line.
-const QString kMixed = QStringLiteral("10 20\n10\t20\n\n50,5 20\n   \n30 40\n");
+// Good lines, an impossible inclination, a blank line, a comma decimal, a
+// line of spaces and a good last line.
+const QString kMixed = QStringLiteral("10 20\n10 95\n\n50,5 20\n   \n30 40\n");
 
 TEST_F(WindowReading, APassTintsExactlyTheLinesItDidNotReadAndChangesNothingElse) {
     form->DataFileMemo->setPlainText(kMixed);
@@ -91,8 +91,9 @@ TEST_F(WindowReading, PointingAtARejectedLineShowsItsReason) {
         QApplication::sendEvent(editor->viewport(), &help);
     };
     pointAt(1, 0);
-    EXPECT_EQ(QToolTip::text(),
-              QStringLiteral("not read: a tab at column 3 separates the numbers; use spaces"));
+    EXPECT_EQ(
+        QToolTip::text(),
+        QStringLiteral("not read: inclination or latitude 95 at column 4 is outside -90...90"));
     pointAt(3, 0);
     EXPECT_EQ(QToolTip::text(),
               QStringLiteral(

@@ -15,15 +15,15 @@
 namespace {
 
 TEST(UnreadLineReports, OneLineEachInTheEditorsFormThenACountOfTheRest) {
-    const LineView lines(QStringLiteral("10 20\n10\t20\nx\n1,5 2\n"));
+    const LineView lines(QStringLiteral("10 20\n10 95\nx\n1,5 2\n"));
     PlotReport report;
     report.RejectedLines = {2, 3, 4};
     const PlotInputs inputs = TestPlotInputs(lines);
-    EXPECT_EQ(
-        UnreadLineReports(QStringLiteral("-"), inputs, report, 2),
-        QStringList({"<stdin>:2: not read: a tab at column 3 separates the numbers; use spaces",
-                     "<stdin>:3: not read: 'x' at column 1 is not a number",
-                     "<stdin>: 1 more lines not read"}));
+    EXPECT_EQ(UnreadLineReports(QStringLiteral("-"), inputs, report, 2),
+              QStringList({"<stdin>:2: not read: inclination or latitude 95 at column 4 is outside "
+                           "-90...90",
+                           "<stdin>:3: not read: 'x' at column 1 is not a number",
+                           "<stdin>: 1 more lines not read"}));
     const QStringList named = UnreadLineReports(QStringLiteral("site.plt"), inputs, report);
     EXPECT_EQ(named.size(), 3);
     EXPECT_TRUE(named.last().startsWith("site.plt:4: not read: '1,5'"));

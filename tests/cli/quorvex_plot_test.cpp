@@ -413,14 +413,14 @@ TEST_F(QuorvexPlot, WritesSvgPdfAndScaledPng) {
 TEST_F(QuorvexPlot, ReportsTheLinesItDidNotRead) {
     QByteArray bad;
     for (int k = 0; k < 150; ++k)
-        bad += "10\t20\n";
+        bad += "10 95\n";
     const QString data = writeData("10 20\n" + bad + "30 40\n");
     const PlotRun run = runPlot({data});
     EXPECT_EQ(run.exitCode, 0);
     const QList<QByteArray> reports = run.err.split('\n');
     ASSERT_EQ(reports.size(), 102); // 100 reports, the count of the rest, the final break
-    EXPECT_EQ(reports[0], data.toUtf8() + ":2: not read: a tab at column 3 separates the numbers; "
-                                          "use spaces");
+    EXPECT_EQ(reports[0], data.toUtf8() + ":2: not read: inclination or latitude 95 at column 4 "
+                                          "is outside -90...90");
     EXPECT_TRUE(reports[99].startsWith(data.toUtf8() + ":101: not read: "));
     EXPECT_EQ(reports[100], data.toUtf8() + ": 50 more lines not read");
 

@@ -162,16 +162,23 @@ TEST(PlotPassTest, DatumMarkByHemisphereAndPlotType) {
         double inc;
         MarkFunction mark;
     };
+    // An inclination beyond -90...90 is no datum (mark nullptr): its line is not read.
     const Row rows[] = {
-        {0, 20, DrawXMark}, {0, -20, DrawSquareMark}, {0, 200, DrawSquareMark}, {0, 180, DrawXMark},
-        {0, 0, DrawXMark},  {1, 20, DrawSquareMark},  {1, -20, DrawXMark},      {1, 200, DrawXMark},
-        {2, 20, DrawXMark}, {2, -20, DrawSquareMark},
+        {0, 20, DrawXMark},       {0, -20, DrawSquareMark}, {0, 200, nullptr},
+        {0, 180, nullptr},        {0, 0, DrawXMark},        {0, 90, DrawXMark},
+        {0, -90, DrawSquareMark}, {1, 20, DrawSquareMark},  {1, -20, DrawXMark},
+        {1, 200, nullptr},        {2, 20, DrawXMark},       {2, -20, DrawSquareMark},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << r.plotType << " " << r.inc);
         Options o;
         o.plotType = r.plotType;
         const Pass pass = RunPass(QStringLiteral("10 %1").arg(r.inc), o);
+        if (r.mark == nullptr) {
+            EXPECT_TRUE(LinesFrom(pass.canvas, kFrameLines).empty());
+            EXPECT_EQ(pass.report.RejectedLines, std::vector<int>{1});
+            continue;
+        }
         EXPECT_EQ(LinesFrom(pass.canvas, kFrameLines), MarkLines(r.mark, 10, r.inc, r.plotType));
     }
     // The north polar view mirrors: declination 10 lies left of the centre.
@@ -537,8 +544,9 @@ TEST(PlotPassReport, ALineIsJudgedAsThePassReadsIt) {
     EXPECT_EQ(pass.report.RejectedLines, std::vector<int>{1});
     EXPECT_EQ(LineRejectionReason(0, cut, u'.'), QStringLiteral("the second number is missing"));
     EXPECT_EQ(LineRejectionReason(0, QStringLiteral("10,5 20"), u','), QString());
-    EXPECT_EQ(LineRejectionReason(0, QStringLiteral("10.5 20"), u','),
-              QStringLiteral("'10.5' at column 1 is not a number (the decimal separator is ',')"));
+    EXPECT_EQ(LineRejectionReason(0, QStringLiteral("10.5 20"), u','), QString());
+    EXPECT_EQ(LineRejectionReason(0, QStringLiteral("10,5 20"), u'.'),
+              QStringLiteral("'10,5' at column 1 is not a number (the decimal separator is '.')"));
     // Beyond Latin-1 a character reads as '?', never as a digit.
     EXPECT_EQ(LineRejectionReason(0, QStringLiteral("1\u0661 20"), u'.'),
               QStringLiteral("'1?' at column 1 is not a number"));

@@ -35,7 +35,11 @@ TEST(ReadTwoNumberLine, ValuesAndFlagFollowTheReadingSteps) {
         {"word 20", 0, 20, false},
         {"10 word", 10, 0, false},
         {"10,20", 0, 0, false}, // a comma joins the numbers into one token
-        {"10\t20", 0, 0, false},
+        // A tab separates numbers like a space: spreadsheets paste cells so.
+        {"10\t20", 10, 20, true},
+        {"\t10 \t20\tword", 10, 20, true},
+        {"10\t", 10, 0, false},
+        {"\t\t\t", kUntouched, kUntouched, false},
         {"1.5E1 .", 15, 0, true},
         {"-1e2 +3", -100, 3, true},
     };
@@ -75,6 +79,10 @@ TEST(ReadSiteMeanLine, ValuesAndFlagFollowTheReadingSteps) {
         // A single token loses its last character to the first field and
         // leaves it as the second; the flag makes both meaningless.
         {"12345", 1234, 5, 0, false},
+        {"10\t20\t5\t", 10, 20, 5, true},
+        {"10\t20\t \t", 10, 20, 0, false},
+        {"10 20\t", 10, 20, 0, false},
+        {"1\t2", 0, 0, 0, false}, // under five characters
     };
     for (const SiteMeanCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "line [" << c.line << "]");
@@ -87,15 +95,15 @@ TEST(ReadSiteMeanLine, ValuesAndFlagFollowTheReadingSteps) {
     }
 }
 
-TEST(FreeFormatReaders, UseTheGivenDecimalSeparator) {
+TEST(FreeFormatReaders, ReadTheLocaleSeparatorAndTheFullStop) {
     Direction d = Marked();
-    ReadSiteMeanLine("1,5 -2,5 ,5", d, ',');
+    ReadSiteMeanLine("1,5 -2.5 ,5", d, ',');
     EXPECT_TRUE(d.Success);
     EXPECT_EQ(d.Dec, 1.5);
     EXPECT_EQ(d.Inc, -2.5);
     EXPECT_EQ(d.ErrorRadius, 0.5);
 
-    ReadTwoNumberLine("1.5 2", d, ',');
+    ReadTwoNumberLine("1,5 2", d, '.');
     EXPECT_FALSE(d.Success);
     EXPECT_EQ(d.Dec, 0.0);
     EXPECT_EQ(d.Inc, 2.0);

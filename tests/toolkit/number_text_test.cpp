@@ -32,11 +32,18 @@ TEST(FieldToNumber, AcceptsExactlyTheFieldSyntax) {
         {".e5", '.', 0.0},
         {"1e", '.', 1.0}, // an exponent without digits is 0
         {"1E-", '.', 1.0},
-        {"1,5", ',', 1.5}, // the separator is a parameter
+        {"1,5", ',', 1.5}, // the locale's separator, and the full stop always
         {"-,25", ',', -0.25},
-        {"1.5", ',', kFails},
+        {"1.5", ',', 1.5},
+        {"-.25E1", ',', -2.5},
+        {",", ',', 0.0},
         {"1,5", '.', kFails},
+        {"1,5", '/', kFails},
+        {"1/5", '/', 1.5},
         {"1,000.5", '.', kFails}, // no thousands separators
+        {"1,000.5", ',', kFails},
+        {"1.000,5", ',', kFails},
+        {"1,5.", ',', kFails},
         {"", '.', kFails},
         {"   ", '.', kFails},
         {"+", '.', kFails},

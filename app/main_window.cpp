@@ -199,6 +199,9 @@ void TQVMainForm::BuildControls() {
     Button3 = MakeButton(client, QStringLiteral("Save Data File"), {8, 288, 201, 33});
     FileTypeRG = MakeRadioGroup(client, QStringLiteral("Data file type"), FileTypeItems(), 0,
                                 {8, 328, 201, 249});
+    // Each item names the columns its reader reads, in the reader's own words.
+    for (QAbstractButton* item : GroupOf(FileTypeRG)->buttons())
+        item->setToolTip(QString::fromStdString(FileTypeColumns(GroupOf(FileTypeRG)->id(item))));
     OpenImageButt = MakeButton(client, QStringLiteral("Show / Refresh plot"), {8, 584, 201, 73});
     PlotTypeRG = MakeRadioGroup(client, QStringLiteral("What are you plotting?"), PlotTypeItems(),
                                 0, {216, 240, 145, 81});

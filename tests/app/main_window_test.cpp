@@ -216,6 +216,15 @@ TEST_F(MainWindow, SelectorItemsAreExact) {
     }
 }
 
+TEST_F(MainWindow, EachFileTypeItemNamesTheColumnsItsReaderReads) {
+    const QList<QAbstractButton*> items = form->FileTypeRG->findChildren<QAbstractButton*>();
+    ASSERT_EQ(items.size(), kFileTypeCount);
+    for (int type = 0; type < kFileTypeCount; ++type)
+        EXPECT_EQ(items[type]->toolTip(), QString::fromStdString(FileTypeColumns(type)));
+    EXPECT_TRUE(items[10]->toolTip().contains(u"reads the dip direction first, then the dip"));
+    EXPECT_TRUE(items[4]->toolTip().startsWith(u"lines 1-2 are headers; columns 8-12"));
+}
+
 TEST_F(MainWindow, EveryRadioCaptionFitsInsideItsGroup) {
     for (QGroupBox* group :
          {form->FileTypeRG, form->PlotTypeRG, form->PlotErrorRG, form->AvRg, form->GCFitRG}) {

@@ -28,7 +28,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <string_view>
+#include <unistd.h>
 #include <utility>
 
 #include "error_box.h"
@@ -41,6 +43,7 @@
 #include "plot_pass.h"
 #include "raster_canvas.h"
 #include "reading_account.h"
+#include "safe_write.h"
 
 TQVMainForm* QVMainForm = nullptr;
 
@@ -442,6 +445,12 @@ void TQVMainForm::Save2Click(QObject*) {
     const std::optional<QString> path = RunDialog(SaveDialog2);
     if (!path)
         return;
+    if (WouldReplaceDataFile(*path)) {
+        // quorvex-plot refuses the same in the same words; nothing changes.
+        ShowError(QStringLiteral("the image '%1' would replace the data file it is drawn from")
+                      .arg(*path));
+        return;
+    }
     const ImageFormat format = ExportFormat(*path, SaveDialog2.FilterIndex());
     // The BMP raster turns black and white before the file is made, and
     // stays so even when the file cannot be written.
@@ -455,6 +464,19 @@ void TQVMainForm::Save2Click(QObject*) {
                                           canvas_->FixedPitchRequested());
     if (!error.isEmpty())
         ShowError(error);
+}
+
+bool TQVMainForm::WouldReplaceDataFile(const QString& path) const {
+    if (dataFilePath_.isEmpty())
+        return false;
+    // Without blocking, should a pipe have taken the data file's place.
+    const int fd =
+        ::open(QFile::encodeName(dataFilePath_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool same = IsSameFile(fd, path);
+    ::close(fd);
+    return same;
 }
 
 void TQVMainForm::Open1Click(QObject*) {
@@ -477,6 +499,7 @@ bool TQVMainForm::LoadIntoEditor(const QString& path) {
         DataFileMemo->setPlainText(loaded->Text);
     dataEncoding_ = loaded->Encoding;
     dataByteOrderMark_ = loaded->ByteOrderMark;
+    dataFilePath_ = path;
     DataFileMemo->document()->setModified(false);
     return true;
 }
@@ -505,6 +528,7 @@ bool TQVMainForm::SaveDataFile() {
     }
     // Only a file that holds the data may be named in the header.
     CurrentFileName = *path;
+    dataFilePath_ = *path;
     DataFileMemo->document()->setModified(false);
     return true;
 }

@@ -155,6 +155,9 @@ private:
     // Whether the window may close: true unless unsaved text would be lost
     // and the user keeps it.
     bool MayClose();
+    // Whether an image written to path would replace the data file last
+    // loaded or saved (other spellings and links included).
+    bool WouldReplaceDataFile(const QString& path) const;
     // Reads path into the editor; false, with the error shown, when it cannot.
     bool LoadIntoEditor(const QString& path);
     // Handles a drag or drop that carries URLs; false for other drags.
@@ -171,6 +174,7 @@ private:
     // Encoding and byte-order mark of the last loaded file; a save writes the
     // text back alike.
     TextEncoding dataEncoding_ = TextEncoding::Utf8;
+    QString dataFilePath_; // the data file last loaded or saved
     bool dataByteOrderMark_ = false;
     bool started_ = false;
     std::optional<QString> startFile_;

@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -132,6 +133,34 @@ TEST_F(ImageExportTest, RasterTurnsBlackAndWhiteInPlaceAndStaysSo) {
     window_.SetItemIndex(window_.PlotErrorRG, 0);
     window_.DoImage(nullptr);
     EXPECT_EQ(GreyOrColourPixels(window_.Raster()), 0);
+}
+
+// The loaded data file, under its own name, another spelling or a hard link,
+// is never replaced by a picture; the raster stays as it was.
+TEST_F(ImageExportTest, NeverWritesOverTheLoadedDataFile) {
+    const QString data = Path("sites.plt");
+    const QByteArray text = "10 20\n30 40\n";
+    {
+        QFile file(data);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    ASSERT_TRUE(window_.OpenDataFile(data));
+    const QString link = Path("link.bmp");
+    ASSERT_EQ(::link(QFile::encodeName(data).constData(), QFile::encodeName(link).constData()), 0);
+    const QImage before = window_.Raster().copy();
+    for (const QString& target : {data, dir_.path() + QStringLiteral("/./sites.plt"), link}) {
+        SCOPED_TRACE(target.toStdString());
+        errors_.clear();
+        Export(target);
+        EXPECT_EQ(errors_,
+                  QStringList(
+                      QStringLiteral("the image '%1' would replace the data file it is drawn from.")
+                          .arg(target)));
+        EXPECT_EQ(ReadFile(data), text);
+        EXPECT_FALSE(window_.RasterIsBlackAndWhite());
+        EXPECT_EQ(window_.Raster(), before);
+    }
 }
 
 TEST_F(ImageExportTest, TwoExportsWithoutARedrawAreIdentical) {

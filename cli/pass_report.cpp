@@ -4,16 +4,16 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "file_name.h"
 #include "line_view.h"
+#include "plot_command.h"
 #include "plot_pass.h"
 
 namespace {
-
-QString ReportedName(const QString& file) {
-    return file == u"-" ? QStringLiteral("<stdin>") : file;
-}
 
 QString ReasonFor(const PlotInputs& inputs, int line) {
     return LineRejectionReason(inputs.Options.FileType, inputs.Lines->Line(line),
@@ -31,12 +31,32 @@ QJsonObject Axis(double dec, double inc) {
     return {{QStringLiteral("dec"), Number(dec)}, {QStringLiteral("inc"), Number(inc)}};
 }
 
+// JSON asks only the C0 controls to be escaped; a terminal acts on DEL and
+// the C1 controls too. In UTF-8 they are the byte 0x7F and the pairs C2 80 to
+// C2 9F, which no other character's bytes contain.
+QByteArray EscapeDeleteAndC1(const QByteArray& json) {
+    QByteArray escaped;
+    escaped.reserve(json.size());
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(json[i]);
+        const bool c1 =
+            byte == 0xC2 && i + 1 < json.size() && static_cast<unsigned char>(json[i + 1]) <= 0x9F;
+        if (byte != 0x7F && !c1) {
+            escaped.append(json[i]);
+            continue;
+        }
+        const unsigned value = c1 ? static_cast<unsigned char>(json[++i]) : byte;
+        escaped.append("\\u00").append(QByteArray::number(value, 16));
+    }
+    return escaped;
+}
+
 } // namespace
 
 QStringList UnreadLineReports(const QString& file, const PlotInputs& inputs,
                               const PlotReport& report, int maxReports) {
     const std::vector<int>& rejected = report.RejectedLines;
-    const QString name = ReportedName(file);
+    const QString name = InputName(file);
     QStringList reports;
     const auto shown = std::min<qsizetype>(static_cast<qsizetype>(rejected.size()), maxReports);
     reports.reserve(shown + 1);
@@ -51,18 +71,23 @@ QStringList UnreadLineReports(const QString& file, const PlotInputs& inputs,
     return reports;
 }
 
-QByteArray ResultJson(const QString& file, const PlotInputs& inputs, const PlotReport& report) {
+QByteArray ResultJson(const QString& file, const PlotInputs& inputs, const PlotReport& report,
+                      int maxRejected) {
+    const std::vector<int>& lines = report.RejectedLines;
+    const auto listed = std::min<std::size_t>(lines.size(), static_cast<std::size_t>(maxRejected));
     QJsonArray rejected;
-    for (const int line : report.RejectedLines)
-        rejected.append(QJsonObject{{QStringLiteral("line"), line},
-                                    {QStringLiteral("reason"), ReasonFor(inputs, line)}});
+    for (std::size_t i = 0; i < listed; ++i)
+        rejected.append(QJsonObject{{QStringLiteral("line"), lines[i]},
+                                    {QStringLiteral("reason"), ReasonFor(inputs, lines[i])}});
     QJsonObject result{
-        {QStringLiteral("file"), file},
+        {QStringLiteral("file"), FileNameText(file)},
         {QStringLiteral("file_type"), inputs.Options.FileType},
         {QStringLiteral("plot_type"), inputs.Options.PlotType},
         {QStringLiteral("data"), report.DataCount},
         {QStringLiteral("rejected"), rejected},
     };
+    if (lines.size() > listed)
+        result.insert(QStringLiteral("rejected_more"), static_cast<qint64>(lines.size() - listed));
     if (report.Fisher) {
         QJsonObject fisher = Axis(report.Fisher->MeanDec, report.Fisher->MeanInc);
         fisher.insert(QStringLiteral("R"), Number(report.Fisher->R));
@@ -85,5 +110,5 @@ QByteArray ResultJson(const QString& file, const PlotInputs& inputs, const PlotR
     }
     if (!report.Fault.isEmpty())
         result.insert(QStringLiteral("fault"), report.Fault);
-    return QJsonDocument(result).toJson(QJsonDocument::Indented);
+    return EscapeDeleteAndC1(QJsonDocument(result).toJson(QJsonDocument::Indented));
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "file_name.h"
+
 namespace {
 
 // Puts an option's value into the command; returns what is wrong with the
@@ -74,12 +76,12 @@ constexpr Option kOptions[] = {
      }},
     {"--title", Takes::Value,
      [](PlotCommand& c, const QString& v) {
-         c.Options.Title = v;
+         c.Options.Title = FileNameText(v);
          return QString();
      }},
     {"--file-name", Takes::Value,
      [](PlotCommand& c, const QString& v) {
-         c.Options.FileName = v;
+         c.Options.FileName = FileNameText(v);
          return QString();
      }},
     {"-o", Takes::Value,
@@ -169,7 +171,7 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     }
     command.Input = positional[0];
     if (!given.contains(u"--file-name"))
-        command.Options.FileName = command.Input;
+        command.Options.FileName = FileNameText(command.Input);
     if ((given.contains(u"-o") || given.contains(u"--output")) && command.Output.isEmpty()) {
         // An empty name would silently write no image at all.
         parse.Error = QStringLiteral("the image file name is empty");
@@ -191,13 +193,19 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     return parse;
 }
 
+QString InputName(const QString& input) {
+    return input == u"-" ? QStringLiteral("<stdin>") : input;
+}
+
 QString PlotUsage() {
     return QStringLiteral(
         "Usage: quorvex-plot [options] DATAFILE\n"
         "Draws the equal-area net of a data file into a 553 x 529 image, without a display,\n"
         "and prints the result lines of the Fisher mean and of the great-circle fit.\n"
-        "DATAFILE '-' reads standard input. Text is read as UTF-8, or as Latin-1 when it is\n"
-        "not valid UTF-8.\n"
+        "DATAFILE '-' reads standard input. Its text, like that of --title and --file-name,\n"
+        "is read as UTF-8, or as Latin-1 when it is not valid UTF-8. File names are used as\n"
+        "their bytes, UTF-8 or not. Messages on standard error call standard input <stdin>\n"
+        "and show control characters escaped (\\e, \\t, \\x9b, ...).\n"
         "\n"
         "Options:\n"
         "  --file-type N       data file type, 0 to 10 (default 0, generic)\n"
@@ -207,7 +215,8 @@ QString PlotUsage() {
         "                      (default 1)\n"
         "  --fisher            draw the Fisher mean and print its three lines\n"
         "  --gc-fit            draw the best-fit great circle and print its three lines\n"
-        "  --json              print the results as one JSON object instead of the lines\n"
+        "  --json              print the results as one JSON object instead of the lines;\n"
+        "                      it lists at most 10000 unread lines and counts the rest\n"
         "  --quiet             do not report the lines that were not read (standard error\n"
         "                      gets FILE:LINE: not read: REASON for each, at most 100)\n"
         "  --title TEXT        plot title (default empty)\n"
@@ -216,7 +225,11 @@ QString PlotUsage() {
         "                      black-and-white BMP, .png the colour raster as PNG, .svg an\n"
         "                      SVG drawing, .pdf a one-page PDF document (vector drawings with\n"
         "                      the texts as text); any other name is refused. An existing\n"
-        "                      file is replaced only once the whole image is written; devices\n"
+        "                      file is replaced only once the whole image is written, with\n"
+        "                      its owner, group and permissions; a file with other hard\n"
+        "                      links, one whose owner or group a new file cannot have, or\n"
+        "                      one in a folder that takes no new files is rewritten in\n"
+        "                      place, its old bytes put back if the write fails; devices\n"
         "                      and pipes are written in place\n"
         "  --scale N           PNG only: 1 (default) writes the exact 553 x 529 raster, 2 to 8\n"
         "                      an antialiased drawing N times the size\n"
@@ -228,6 +241,6 @@ QString PlotUsage() {
         "Exit status: 0 done; 1 a floating-point fault ended the plot (message on standard\n"
         "error; no result lines; the image as far as it was drawn is still written);\n"
         "2 bad command line, unreadable data file (or one over 64 MiB), an image that\n"
-        "would replace the data file, an unwritable image, or result lines that could not\n"
-        "be written.\n");
+        "would replace the data file, an unwritable image, result lines that could not\n"
+        "be written (a pipe whose reader has gone too), or memory that ran out.\n");
 }

@@ -10,11 +10,14 @@
 struct PlotCommand {
     bool Help = false;
     bool Version = false;
+    // File names carry bytes that are not UTF-8 as file_name.h describes.
     QString Input;  // a path, or "-" for standard input
     QString Output; // empty: no image file
     ImageFormat Format = ImageFormat::None;
     // The plot as the window's controls would choose it; its file line is
-    // the input path as given unless --file-name sets it.
+    // the input path as given unless --file-name sets it. Its texts are
+    // read as the data file's text is: UTF-8, or Latin-1 when an argument
+    // is not valid UTF-8.
     PlotOptions Options;
     bool Quiet = false; // no report of the lines that were not read
     bool Json = false;  // the results as one JSON object instead of text lines
@@ -31,6 +34,9 @@ struct PlotCommandParse {
 // argument is the data file. Later repeats of an option win; --help and
 // --version end the reading at once.
 PlotCommandParse ParsePlotCommand(const QStringList& arguments);
+
+// The data file as messages name it: "<stdin>" for standard input ("-").
+QString InputName(const QString& input);
 
 // The --help text, ending in a line break.
 QString PlotUsage();

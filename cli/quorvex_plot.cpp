@@ -2,7 +2,6 @@
 // and batch runs, through the same plot pass as the window.
 
 #include <QByteArray>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMessageLogContext>
@@ -11,13 +10,16 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "broken_pipes.h"
 #include "canvas.h"
 #include "data_file.h"
 #include "figure_render.h"
+#include "file_name.h"
 #include "line_view.h"
 #include "pass_report.h"
 #include "plot_command.h"
@@ -26,14 +28,21 @@
 #include "program_identity.h"
 #include "raster_canvas.h"
 #include "safe_write.h"
+#include "terminal_text.h"
 
 namespace {
 
 constexpr int kExitFault = 1;
 constexpr int kExitUsage = 2;
 
+// Every line this program writes on standard error: names and data may hold
+// bytes that would act on the user's terminal.
+void printMessage(const QString& line) {
+    std::fputs((EscapeControls(line) + '\n').constData(), stderr);
+}
+
 void printError(const QString& message) {
-    std::fputs(("quorvex-plot: " + message + "\n").toUtf8().constData(), stderr);
+    printMessage("quorvex-plot: " + message);
 }
 
 QString systemReason(int error) {
@@ -44,7 +53,7 @@ QString systemReason(int error) {
 int openInput(const QString& path) {
     if (path == u"-")
         return STDIN_FILENO;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         printError(QStringLiteral("cannot read '%1': %2").arg(path, systemReason(errno)));
     return fd;
@@ -54,11 +63,12 @@ int openInput(const QString& path) {
 std::optional<DataFileText> readInput(int fd, const QString& path) {
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        printError(QStringLiteral("cannot read '%1': %2").arg(path, systemReason(EISDIR)));
+        printError(
+            QStringLiteral("cannot read '%1': %2").arg(InputName(path), systemReason(EISDIR)));
         return std::nullopt;
     }
     QString error;
-    std::optional<DataFileText> text = ReadDataStream(fd, path, error);
+    std::optional<DataFileText> text = ReadDataStream(fd, InputName(path), error);
     if (!text)
         printError(error);
     return text;
@@ -113,7 +123,7 @@ bool writeImage(const QByteArray& bytes, const QString& path) {
 // display) mean nothing to a display-free run.
 void quietMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fputs(("quorvex-plot: " + message + "\n").toUtf8().constData(), stderr);
+        printError(message);
 }
 
 void printLines(const QStringList& lines) {
@@ -135,17 +145,18 @@ bool guardStandardOutput() {
     return false;
 }
 
-} // namespace
+// The arguments after the program name, as their bytes: Qt's own reading
+// would replace a name's bytes that are not UTF-8, and the image would go to
+// another file.
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(DecodeFileName(QByteArray(argv[i])));
+    return arguments;
+}
 
-int main(int argc, char* argv[]) {
-    const bool standardOutputOpen = guardStandardOutput();
-    // No display is ever needed; an explicit platform choice is still honoured.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietMessageHandler);
-    QGuiApplication app(argc, argv);
-
-    const PlotCommandParse parse = ParsePlotCommand(app.arguments().mid(1));
+int run(const QStringList& arguments, bool standardOutputOpen) {
+    const PlotCommandParse parse = ParsePlotCommand(arguments);
     if (parse.Command.Help) {
         std::fputs(PlotUsage().toUtf8().constData(), stdout);
         return 0;
@@ -186,7 +197,7 @@ int main(int argc, char* argv[]) {
     const QByteArray imageBytes = drawOutput(command, inputs, report);
     if (!command.Quiet) {
         for (const QString& line : UnreadLineReports(command.Input, inputs, report))
-            std::fputs((line + u'\n').toUtf8().constData(), stderr);
+            printMessage(line);
     }
     int status = 0;
     bool printed = false;
@@ -212,4 +223,24 @@ int main(int argc, char* argv[]) {
     if (!command.Output.isEmpty() && !writeImage(imageBytes, command.Output))
         return kExitUsage;
     return status;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    IgnoreBrokenPipes();
+    const bool standardOutputOpen = guardStandardOutput();
+    // No display is ever needed; an explicit platform choice is still honoured.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessageHandler);
+    QGuiApplication app(argc, argv);
+    // Qt has taken its own options out of argv by now.
+    try {
+        return run(argumentsOf(argc, argv), standardOutputOpen);
+    } catch (const std::bad_alloc&) {
+        // Whatever the run held is freed by now; the message needs no memory.
+        std::fputs("quorvex-plot: Out of system resources\n", stderr);
+        return kExitUsage;
+    }
 }

@@ -1,6 +1,5 @@
 #include "data_file.h"
 
-#include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -10,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "file_name.h"
 #include "safe_write.h"
 
 QString NormaliseLineBreaks(const QString& text) {
@@ -110,7 +110,7 @@ std::optional<DataFileText> ReadDataFile(const QString& path, QString& error, Sp
     // caller before the check below has seen what the file is.
     const int flags =
         O_RDONLY | O_NOCTTY | O_CLOEXEC | (special == SpecialFiles::Refuse ? O_NONBLOCK : 0);
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    const int fd = ::open(EncodeFileName(path).constData(), flags);
     if (fd < 0) {
         error = QStringLiteral("Cannot open file %1").arg(path);
         return std::nullopt;

@@ -41,10 +41,11 @@ enum class SpecialFiles {
     Read,   // the command line: pipes and devices are read to their end
 };
 
-// Reads a whole data file, at most maxBytes of it. On failure returns nothing
-// and sets error to the message: "Cannot open file <path>", "Cannot open file
-// <path>: not a regular file", "Cannot open file <path>: not a text file" (a
-// zero byte), or "Text exceeds memo capacity" (above maxBytes).
+// Reads a whole data file, at most maxBytes of it; path is a name as
+// file_name.h carries it. On failure returns nothing and sets error to the
+// message: "Cannot open file <path>", "Cannot open file <path>: not a regular
+// file", "Cannot open file <path>: not a text file" (a zero byte), or "Text
+// exceeds memo capacity" (above maxBytes).
 std::optional<DataFileText> ReadDataFile(const QString& path, QString& error,
                                          SpecialFiles special = SpecialFiles::Refuse,
                                          qint64 maxBytes = kMaxDataFileBytes);

@@ -53,4 +53,32 @@ TEST(ResultJson, FullPrecisionShortestNumbersAndInfiniteK) {
     EXPECT_FALSE(object.contains("fault"));
 }
 
+// However many lines were not read, the JSON lists at most the cap and
+// counts the rest; below the cap the object has no count at all, so the
+// text of ordinary inputs stays as it was.
+TEST(ResultJson, ListsAtMostTheCapAndCountsTheRest) {
+    const LineView lines(QStringLiteral("x\ny\nz\n"));
+    PlotReport report;
+    report.RejectedLines = {1, 2, 3};
+    const PlotInputs inputs = TestPlotInputs(lines);
+    const struct {
+        int cap;
+        qsizetype listed;
+        int more; // 0: no rejected_more member
+    } cases[] = {{5, 3, 0}, {3, 3, 0}, {2, 2, 1}, {0, 0, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cap);
+        const QJsonObject object =
+            QJsonDocument::fromJson(ResultJson(QStringLiteral("a.plt"), inputs, report, c.cap))
+                .object();
+        const QJsonArray rejected = object["rejected"].toArray();
+        ASSERT_EQ(rejected.size(), c.listed);
+        if (c.listed > 0) {
+            EXPECT_EQ(rejected.last()["line"].toInt(), c.listed);
+        }
+        EXPECT_EQ(object.contains("rejected_more"), c.more > 0);
+        EXPECT_EQ(object["rejected_more"].toInt(), c.more);
+    }
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -14,12 +15,19 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
+#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "bmp_file.h"
 #include "file_system_fixtures.h"
@@ -68,6 +76,26 @@ PlotRun runPlot(const QStringList& arguments, const QByteArray& input = {},
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+// QProcess hands its arguments over as UTF-8; these reach the program as the
+// very bytes given, exec'd by the child before QProcess's own exec would be.
+std::function<void(QProcess&)> rawArguments(const QList<QByteArray>& arguments) {
+    struct Argv {
+        QList<QByteArray> bytes;
+        std::vector<char*> pointers;
+    };
+    auto argv = std::make_shared<Argv>();
+    argv->bytes = QList<QByteArray>{QByteArray(QUORVEX_PLOT_BINARY)} + arguments;
+    for (QByteArray& argument : argv->bytes)
+        argv->pointers.push_back(argument.data());
+    argv->pointers.push_back(nullptr);
+    return [argv](QProcess& process) {
+        process.setChildProcessModifier([argv] {
+            ::execv(QUORVEX_PLOT_BINARY, argv->pointers.data());
+            ::_exit(127);
+        });
+    };
 }
 
 class QuorvexPlot : public ::testing::Test {
@@ -492,6 +520,172 @@ TEST_F(QuorvexPlot, JsonTextMatchesTheStoredText) {
         EXPECT_EQ(run.out,
                   readAll(QStringLiteral(QUORVEX_CLI_REFERENCE_DIR "/") + QLatin1String(row.json)));
     }
+}
+
+// A reader that goes away is a failed write like any other, reported with
+// exit status 2, never a silent death by SIGPIPE.
+TEST_F(QuorvexPlot, AReaderThatClosesThePipeIsAFailedWrite) {
+    const QString data = writeData(kFisherData);
+    int ends[2] = {};
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    ::close(ends[0]); // standard output leads nowhere from the start
+    const auto toClosedPipe = [&ends](QProcess& process) {
+        process.setChildProcessModifier([&ends] { ::dup2(ends[1], STDOUT_FILENO); });
+    };
+    for (const char* option : {"--fisher", "--json"}) {
+        SCOPED_TRACE(option);
+        const PlotRun run =
+            runPlot({QLatin1String(option), data}, {}, cleanEnvironment(), toClosedPipe);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err, "quorvex-plot: cannot write the result lines: Broken pipe\n");
+    }
+    ::close(ends[1]);
+
+    // The image is far larger than the pipe holds; its reader stops early.
+    const QByteArray fifo = QFile::encodeName(path(QStringLiteral("pipe.png")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    // Close-on-exec: a copy in the child would keep the pipe open.
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    std::thread stopEarly([reader] {
+        pollfd ready{reader, POLLIN, 0};
+        char first[10];
+        if (::poll(&ready, 1, 60000) == 1) {
+            [[maybe_unused]] const ssize_t n = ::read(reader, first, sizeof first);
+        }
+        ::close(reader);
+    });
+    const PlotRun run =
+        runPlot({QStringLiteral("--scale=8"), QStringLiteral("-o"), QFile::decodeName(fifo), data});
+    stopEarly.join();
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "quorvex-plot: cannot write '" + fifo + "': Pipe closed by its reader\n");
+}
+
+// A name whose bytes are not UTF-8 is used as those bytes: the image goes to
+// the very file named, the data file named so is read, and the plot's text
+// reads such an argument as Latin-1.
+TEST_F(QuorvexPlot, NamesThatAreNotUtf8AreTheirOwnBytes) {
+    const QByteArray folder = QFile::encodeName(path({}));
+    const QByteArray data = folder + "/d\xE9.plt";
+    const QByteArray image = folder + "/img\xE9.svg";
+    {
+        const int fd = ::open(data.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        const QByteArray lines = kFisherData + "x\n";
+        ASSERT_EQ(::write(fd, lines.constData(), static_cast<size_t>(lines.size())), lines.size());
+        ::close(fd);
+    }
+    const PlotRun run =
+        runPlot({}, {}, cleanEnvironment(),
+                rawArguments({"--fisher", "--file-name", "Caf\xE9", "-o", image, data}));
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, kFisherLines);
+    EXPECT_EQ(run.err, folder + "/d\\xe9.plt:4: not read: 'x' at column 1 is not a number\n");
+    // QDir leaves out names that are not UTF-8; the folder is read as bytes.
+    QList<QByteArray> names;
+    DIR* listing = ::opendir(folder.constData());
+    ASSERT_NE(listing, nullptr);
+    while (const dirent* entry = ::readdir(listing)) {
+        if (entry->d_name[0] != '.')
+            names.append(QByteArray(entry->d_name));
+    }
+    ::closedir(listing);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, QList<QByteArray>({"d\xE9.plt", "img\xE9.svg"}));
+    // QFile cannot open that name; the bytes are read through the descriptor.
+    QFile svg;
+    const int fd = ::open(image.constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(svg.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_TRUE(svg.readAll().contains("Caf\xC3\xA9")) << "the file line reads the name as Latin-1";
+}
+
+// Names and data may hold bytes that act on a terminal; every message shows
+// them escaped, and so does the JSON text.
+TEST_F(QuorvexPlot, ControlCharactersNeverReachTheTerminalRaw) {
+    const QString hostile = path(QStringLiteral("\x1B]0;pwn\a.plt"));
+    const PlotRun missing = runPlot({hostile});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "quorvex-plot: cannot read '" +
+                               QFile::encodeName(path(QStringLiteral("\\e]0;pwn\\a.plt"))) +
+                               "': No such file or directory\n");
+
+    // 0x9B alone is Latin-1 text holding the C1 control CSI.
+    const QString data = writeData("10 20\n\x9B"
+                                   "31m 5\n");
+    const PlotRun report = runPlot({data});
+    EXPECT_EQ(report.exitCode, 0);
+    EXPECT_EQ(report.err, data.toUtf8() + ":2: not read: '\\x9b31m' at column 1 is not a number\n");
+    const PlotRun json = runPlot({QStringLiteral("--json"), QStringLiteral("--quiet"), data});
+    EXPECT_TRUE(json.out.contains("\"reason\": \"'\\u009b31m' at column 1"))
+        << json.out.constData();
+    EXPECT_FALSE(json.out.contains("\xC2\x9B"));
+    EXPECT_EQ(QJsonDocument::fromJson(json.out)["rejected"][0]["reason"].toString(),
+              QStringLiteral("'\u009B31m' at column 1 is not a number"));
+}
+
+TEST_F(QuorvexPlot, StandardInputIsNamedStdinInEveryMessage) {
+    const auto inputFrom = [](const QString& file) {
+        return [file](QProcess& process) { process.setStandardInputFile(file); };
+    };
+    const QString zero = writeData(QByteArray("10 20\n\0", 7), QStringLiteral("zero.plt"));
+    const struct {
+        const char* name;
+        std::function<void(QProcess&)> setup;
+        QByteArray err;
+    } cases[] = {
+        {"a folder", inputFrom(path({})), "quorvex-plot: cannot read '<stdin>': Is a directory\n"},
+        {"binary data", inputFrom(zero),
+         "quorvex-plot: Cannot open file <stdin>: not a text file\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PlotRun run = runPlot({QStringLiteral("-")}, {}, cleanEnvironment(), c.setup);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+
+// /dev/stdout leads through /proc to the pipe itself, which the kernel can
+// write though its link names no path.
+TEST_F(QuorvexPlot, ALinkToStandardOutputWritesIntoThePipe) {
+    const QString link = path(QStringLiteral("out.png"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/stdout"), link));
+    const PlotRun run = runPlot({QStringLiteral("-o"), link, writeData(kFisherData)});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.startsWith("\x89PNG"));
+    EXPECT_EQ(QImage::fromData(run.out).size(), QSize(553, 529));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+// Memory that runs out is reported like any other resource, and the
+// output holds no half-written result.
+TEST_F(QuorvexPlot, RunningOutOfMemoryIsReported) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit allows";
+#endif
+    // A small run fits easily; five million data (30 MB of text, twice that
+    // as the editor's text) do not.
+    constexpr rlim_t kLimit = rlim_t{192} << 20;
+    const auto limited = [](QProcess& process) {
+        process.setChildProcessModifier([] {
+            const rlimit limit{kLimit, kLimit};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
+    };
+    const PlotRun small = runPlot({QStringLiteral("--fisher"), writeData(kFisherData)}, {},
+                                  cleanEnvironment(), limited);
+    ASSERT_EQ(small.exitCode, 0) << "the limit is too tight for any run: " << small.err.constData();
+    const QString large =
+        writeData(QByteArray("10 20\n").repeated(5000000), QStringLiteral("large.plt"));
+    const PlotRun run = runPlot({QStringLiteral("--fisher"), QStringLiteral("-o"),
+                                 path(QStringLiteral("large.png")), large},
+                                {}, cleanEnvironment(), limited);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "quorvex-plot: Out of system resources\n");
+    EXPECT_EQ(run.out, QByteArray());
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("large.png"))));
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "broken_pipes.h"
 #include "main_window.h"
 #include "program_identity.h"
+#include "terminal_text.h"
 #include "window_command_line.h"
 
 namespace {
@@ -25,6 +27,8 @@ constexpr char kUsage[] =
 } // namespace
 
 int main(int argc, char** argv) {
+    // A failed write to a pipe is an error box, never the end of the program.
+    IgnoreBrokenPipes();
     // Read before the application exists: help, version and usage errors
     // need no display, and Qt never sees the data file's name.
     const WindowCommandLine line =
@@ -38,7 +42,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!line.Error.isEmpty()) {
-        std::fprintf(stderr, "quorvex: %s\n%s", line.Error.toLocal8Bit().constData(), kUsage);
+        std::fprintf(stderr, "quorvex: %s\n%s", EscapeControls(line.Error).constData(), kUsage);
         return 2;
     }
 

@@ -1,6 +1,8 @@
 #include "window_command_line.h"
 
-#include <QFile>
+#include <QByteArray>
+
+#include "file_name.h"
 
 #include <algorithm>
 #include <iterator>
@@ -41,6 +43,10 @@ const QtOption* QtOptionOf(std::string_view argument, bool& attached) {
     return option;
 }
 
+QString Decoded(const std::string& argument) {
+    return DecodeFileName(QByteArray::fromStdString(argument));
+}
+
 } // namespace
 
 WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& argv) {
@@ -72,34 +78,25 @@ WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& argv) {
         bool attached = false;
         const QtOption* option = QtOptionOf(argument, attached);
         if (option == nullptr) {
-            line.Error =
-                QStringLiteral("unknown option '%1'").arg(QFile::decodeName(argument.c_str()));
+            line.Error = QStringLiteral("unknown option '%1'").arg(Decoded(argument));
             return line;
         }
         line.QtArguments.push_back(argument);
         if (option->takesValue && !attached) {
             if (i + 1 >= argv.size()) {
-                line.Error =
-                    QStringLiteral("%1 needs a value").arg(QString::fromStdString(argument));
+                line.Error = QStringLiteral("%1 needs a value").arg(Decoded(argument));
                 return line;
             }
             line.QtArguments.push_back(argv[++i]);
         }
     }
     if (files.size() > 1) {
-        line.Error =
-            QStringLiteral("one data file only, got '%1' and '%2'")
-                .arg(QFile::decodeName(files[0].c_str()), QFile::decodeName(files[1].c_str()));
+        line.Error = QStringLiteral("one data file only, got '%1' and '%2'")
+                         .arg(Decoded(files[0]), Decoded(files[1]));
         return line;
     }
-    if (files.size() == 1) {
-        const QString name = QFile::decodeName(files[0].c_str());
-        // A name that does not survive the round trip would open another file.
-        if (QFile::encodeName(name).toStdString() != files[0]) {
-            line.Error = QStringLiteral("the file name '%1' is not valid UTF-8").arg(name);
-            return line;
-        }
-        line.DataFile = name;
-    }
+    // The name keeps its own bytes, so the file opened is the one named.
+    if (files.size() == 1)
+        line.DataFile = Decoded(files[0]);
     return line;
 }

@@ -22,7 +22,6 @@ struct WindowCommandLine {
 
 // Reads argv (the program name first). --help, -h and --version before "--"
 // win over anything else. Qt's options are passed on; "--" ends the options,
-// so a file may begin with '-'; any other option, a second file, or a file
-// name that is not valid UTF-8 (it could not be opened by its own bytes) is
-// an error.
+// so a file may begin with '-'; any other option or a second file is an
+// error. The data file keeps its own bytes (DecodeFileName), UTF-8 or not.
 WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& argv);

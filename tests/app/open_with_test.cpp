@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "file_name.h"
 #include "file_system_fixtures.h"
 #include "window_command_line.h"
 #include "window_fixture.h"
@@ -41,8 +42,8 @@ TEST(WindowCommandLine, OneDataFileAtMostAndQtsOptionsPassedOn) {
         {{"-x"}, std::nullopt, false, {}},
         {{"-reverse=1"}, std::nullopt, false, {}},
         {{"-style"}, std::nullopt, false, {}},
-        // A name the file system cannot be given back would open another file.
-        {{"img\xe9.plt"}, std::nullopt, false, {}},
+        // A name that is not UTF-8 keeps its bytes, so that very file opens.
+        {{"img\xe9.plt"}, DecodeFileName("img\xe9.plt"), true, {}},
     };
     for (const auto& c : cases) {
         Arguments argv{"quorvex"};

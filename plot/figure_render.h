@@ -28,10 +28,10 @@ constexpr int kMaxFigureScale = 8;
 // draw propagates.
 
 // SVG 1.1 of Units wide and high and a viewBox of Units, one unit per raster
-// pixel at 96 dpi, with the title and a description, written to out (open
-// for writing) while it is drawn, so its memory does not grow with the
-// picture. False when out refused a write; what was written is then
-// incomplete.
+// pixel at 96 dpi, with the title and a description, written to out while it
+// is drawn, so its memory does not grow with the picture. False when out is
+// not open for writing or refused a write; what was written is then
+// incomplete and must not replace a file.
 bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out);
 
 // The other formats return the whole file in memory, for the caller to

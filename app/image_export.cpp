@@ -1,5 +1,6 @@
 #include "image_export.h"
 
+#include <QBuffer>
 #include <QImage>
 
 #include "bmp_file.h"
@@ -74,7 +75,14 @@ QString ExportPlotImage(const QString& path, ImageFormat format, const QImage& r
             RunPlotPass(canvas, inputs, report);
             fault = report.Fault;
         };
-        bytes = format == ImageFormat::Svg ? RenderSvg(figure, draw) : RenderPdf(figure, draw);
+        if (format == ImageFormat::Svg) {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            if (!RenderSvg(figure, draw, buffer))
+                bytes.clear();
+        } else {
+            bytes = RenderPdf(figure, draw);
+        }
     } else {
         bytes = EncodeRaster(raster, format, PngPixels::BlackAndWhite);
     }

@@ -5,6 +5,7 @@
 // a fixed seed. A counting malloc shows what a pass allocates per data line.
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -170,7 +171,12 @@ template <typename Render> void RenderFigure(benchmark::State& state, Render ren
 }
 
 void BM_RenderSvg(benchmark::State& state) {
-    RenderFigure(state, RenderSvg);
+    RenderFigure(state, [](const FigureOptions& options, const DrawOnCanvas& draw) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        RenderSvg(options, draw, buffer);
+        return buffer.data();
+    });
 }
 void BM_RenderPdf(benchmark::State& state) {
     RenderFigure(state, RenderPdf);

@@ -1,6 +1,7 @@
 // quorvex-plot: renders the plot of a data file without a display, for scripts
 // and batch runs, through the same plot pass as the window.
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
@@ -83,8 +84,11 @@ QByteArray drawOutput(const PlotCommand& command, const PlotInputs& inputs, Plot
     figure.Units = inputs.Environment.RasterSize;
     figure.Title = inputs.Options.Title;
     switch (command.Format) {
-    case ImageFormat::Svg:
-        return RenderSvg(figure, draw);
+    case ImageFormat::Svg: {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        return RenderSvg(figure, draw, buffer) ? buffer.data() : QByteArray();
+    }
     case ImageFormat::Pdf:
         return RenderPdf(figure, draw);
     case ImageFormat::Png:

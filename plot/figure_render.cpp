@@ -7,9 +7,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include "painter_canvas.h"
+#include "svg_paint_device.h"
 
 namespace {
 
@@ -42,17 +42,15 @@ QByteArray PaintFile(QPaintDevice& device, const QBuffer& buffer, const FigureOp
 
 } // namespace
 
-QByteArray RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(options.Units);
-    generator.setViewBox(QRect(QPoint(0, 0), options.Units));
-    generator.setResolution(kUnitsPerInch);
-    generator.setTitle(FigureTitle(options.Title));
-    generator.setDescription(QStringLiteral("Equal-area net drawn by Quorvex"));
-    return PaintFile(generator, buffer, options, draw);
+bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out) {
+    SvgPaintDevice device(out, options.Units, FigureTitle(options.Title),
+                          QStringLiteral("Equal-area net drawn by Quorvex"));
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        return false;
+    }
+    Paint(painter, options, draw);
+    return painter.end();
 }
 
 QByteArray RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw) {

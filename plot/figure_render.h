@@ -7,6 +7,7 @@
 #include <functional>
 
 class Canvas;
+class QIODevice;
 
 // Draws one picture on the canvas it is given: a plot pass, which catches its
 // own FloatingPointFault so that the picture drawn up to the fault is kept.
@@ -23,12 +24,18 @@ struct FigureOptions {
 constexpr int kMinFigureScale = 2;
 constexpr int kMaxFigureScale = 8;
 
-// Each renderer runs draw once on a fresh PainterCanvas and returns the
-// whole file in memory, for the caller to write; empty when the file could
-// not be made. An exception from draw propagates and nothing is returned.
+// Each renderer runs draw once on a fresh PainterCanvas. An exception from
+// draw propagates.
 
-// SVG with a viewBox of Units, one unit per raster pixel at 96 dpi, and a title.
-QByteArray RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw);
+// SVG 1.1 of Units wide and high and a viewBox of Units, one unit per raster
+// pixel at 96 dpi, with the title and a description, written to out while it
+// is drawn, so its memory does not grow with the picture. False when out is
+// not open for writing or refused a write; what was written is then
+// incomplete and must not replace a file.
+bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out);
+
+// The other formats return the whole file in memory, for the caller to
+// write; empty when the file could not be made.
 
 // PDF of one page the size of the picture at 96 dpi, no margins, vector
 // drawing with the texts as text; Title is the document title.

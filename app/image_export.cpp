@@ -1,6 +1,5 @@
 #include "image_export.h"
 
-#include <QBuffer>
 #include <QImage>
 
 #include "bmp_file.h"
@@ -62,8 +61,8 @@ ImageFormat ExportFormat(const QString& path, int filterIndex) {
 
 QString ExportPlotImage(const QString& path, ImageFormat format, const QImage& raster,
                         const PlotInputs& inputs, bool fixedPitch) {
-    QByteArray bytes;
     QString fault;
+    WriteOutcome outcome;
     if (format == ImageFormat::Svg || format == ImageFormat::Pdf) {
         FigureOptions figure;
         figure.Units = raster.size();
@@ -75,23 +74,24 @@ QString ExportPlotImage(const QString& path, ImageFormat format, const QImage& r
             RunPlotPass(canvas, inputs, report);
             fault = report.Fault;
         };
-        if (format == ImageFormat::Svg) {
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            if (!RenderSvg(figure, draw, buffer))
-                bytes.clear();
-        } else {
-            bytes = RenderPdf(figure, draw);
-        }
+        // The drawing goes into the file as it is made, however large.
+        outcome = SafeWriteStream(
+            path, [&](QIODevice& out) { return RenderFigure(format, 1, figure, draw, out); });
     } else {
-        bytes = EncodeRaster(raster, format, PngPixels::BlackAndWhite);
+        const QByteArray bytes = EncodeRaster(raster, format, PngPixels::BlackAndWhite);
+        if (bytes.isEmpty())
+            return QStringLiteral("Out of system resources");
+        outcome = SafeWriteFile(path, bytes);
     }
-    if (bytes.isEmpty())
-        return QStringLiteral("Out of system resources");
-    const WriteOutcome outcome = SafeWriteFile(path, bytes);
-    if (outcome.Failed == WriteOutcome::Step::Create)
+    switch (outcome.Failed) {
+    case WriteOutcome::Step::None:
+        return fault; // the drawing was written as far as the pass got
+    case WriteOutcome::Step::Create:
         return QStringLiteral("Cannot create file %1").arg(path);
-    if (outcome.Failed == WriteOutcome::Step::Write)
+    case WriteOutcome::Step::Write:
         return SaveErrorMessage(outcome.Errno);
-    return fault;
+    case WriteOutcome::Step::Produce:
+        break;
+    }
+    return QStringLiteral("Out of system resources");
 }

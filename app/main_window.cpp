@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <new>
 #include <string_view>
 #include <unistd.h>
 #include <utility>
@@ -410,22 +411,24 @@ PlotInputs TQVMainForm::CurrentPlotInputs(const LineView& lines) const {
 }
 
 void TQVMainForm::DoImage(QObject*) {
-    const LineView lines(EditorText());
-    const PlotInputs inputs = CurrentPlotInputs(lines);
-    RunPlotPass(*canvas_, inputs, *report_);
-    Extent = report_->Extent;
-    // After an image export the raster stays black and white: whatever this
-    // pass drew is thresholded the same way, in the same image object.
-    if (rasterBlackAndWhite_)
-        MakeBlackAndWhite(raster_);
-    Image1->update();
-    // After a fault the account covers the lines the pass reached.
-    tints_->Show(inputs.Options.FileType, inputs.Environment.DecimalSeparator,
-                 report_->RejectedLines);
-    Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
-    ++plotPassCount_;
-    if (!report_->Fault.isEmpty())
-        ShowError(report_->Fault);
+    Guard([&] {
+        const LineView lines(EditorText());
+        const PlotInputs inputs = CurrentPlotInputs(lines);
+        RunPlotPass(*canvas_, inputs, *report_);
+        Extent = report_->Extent;
+        // After an image export the raster stays black and white: whatever this
+        // pass drew is thresholded the same way, in the same image object.
+        if (rasterBlackAndWhite_)
+            MakeBlackAndWhite(raster_);
+        Image1->update();
+        // After a fault the account covers the lines the pass reached.
+        tints_->Show(inputs.Options.FileType, inputs.Environment.DecimalSeparator,
+                     report_->RejectedLines);
+        Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
+        ++plotPassCount_;
+        if (!report_->Fault.isEmpty())
+            ShowError(report_->Fault);
+    });
 }
 
 void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
@@ -433,37 +436,41 @@ void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
 }
 
 void TQVMainForm::PrintButtClick(QObject*) {
-    const PrintContent content{raster_, Extent, font(),
-                               PrintTextLines(TitleEdit->text(), ItemIndex(PlotTypeRG),
-                                              CurrentFileName, LineView(EditorText()))};
-    const QString error = PrintPlot(printDeviceOpener_, content);
-    if (!error.isEmpty())
-        ShowError(error);
+    Guard([&] {
+        const PrintContent content{raster_, Extent, font(),
+                                   PrintTextLines(TitleEdit->text(), ItemIndex(PlotTypeRG),
+                                                  CurrentFileName, LineView(EditorText()))};
+        const QString error = PrintPlot(printDeviceOpener_, content);
+        if (!error.isEmpty())
+            ShowError(error);
+    });
 }
 
 void TQVMainForm::Save2Click(QObject*) {
-    const std::optional<QString> path = RunDialog(SaveDialog2);
-    if (!path)
-        return;
-    if (WouldReplaceDataFile(*path)) {
-        // quorvex-plot refuses the same in the same words; nothing changes.
-        ShowError(QStringLiteral("the image '%1' would replace the data file it is drawn from")
-                      .arg(*path));
-        return;
-    }
-    const ImageFormat format = ExportFormat(*path, SaveDialog2.FilterIndex());
-    // The BMP raster turns black and white before the file is made, and
-    // stays so even when the file cannot be written.
-    if (format == ImageFormat::Bmp) {
-        MakeBlackAndWhite(raster_);
-        rasterBlackAndWhite_ = true;
-        Image1->update();
-    }
-    const LineView lines(EditorText());
-    const QString error = ExportPlotImage(*path, format, raster_, CurrentPlotInputs(lines),
-                                          canvas_->FixedPitchRequested());
-    if (!error.isEmpty())
-        ShowError(error);
+    Guard([&] {
+        const std::optional<QString> path = RunDialog(SaveDialog2);
+        if (!path)
+            return;
+        if (WouldReplaceDataFile(*path)) {
+            // quorvex-plot refuses the same in the same words; nothing changes.
+            ShowError(QStringLiteral("the image '%1' would replace the data file it is drawn from")
+                          .arg(*path));
+            return;
+        }
+        const ImageFormat format = ExportFormat(*path, SaveDialog2.FilterIndex());
+        // The BMP raster turns black and white before the file is made, and
+        // stays so even when the file cannot be written.
+        if (format == ImageFormat::Bmp) {
+            MakeBlackAndWhite(raster_);
+            rasterBlackAndWhite_ = true;
+            Image1->update();
+        }
+        const LineView lines(EditorText());
+        const QString error = ExportPlotImage(*path, format, raster_, CurrentPlotInputs(lines),
+                                              canvas_->FixedPitchRequested());
+        if (!error.isEmpty())
+            ShowError(error);
+    });
 }
 
 bool TQVMainForm::WouldReplaceDataFile(const QString& path) const {
@@ -480,11 +487,13 @@ bool TQVMainForm::WouldReplaceDataFile(const QString& path) const {
 }
 
 void TQVMainForm::Open1Click(QObject*) {
-    if (const std::optional<QString> path = RunDialog(OpenDialog1)) {
-        if (!LoadIntoEditor(*path))
-            return;
-    }
-    CurrentFileName = OpenDialog1.FileName();
+    Guard([&] {
+        if (const std::optional<QString> path = RunDialog(OpenDialog1)) {
+            if (!LoadIntoEditor(*path))
+                return;
+        }
+        CurrentFileName = OpenDialog1.FileName();
+    });
 }
 
 bool TQVMainForm::LoadIntoEditor(const QString& path) {
@@ -514,7 +523,7 @@ bool TQVMainForm::OpenDataFile(const QString& path) {
 }
 
 void TQVMainForm::Save1Click(QObject*) {
-    SaveDataFile();
+    Guard([&] { SaveDataFile(); });
 }
 
 bool TQVMainForm::SaveDataFile() {
@@ -561,6 +570,15 @@ bool TQVMainForm::MayClose() {
         return true;
     default:
         return false;
+    }
+}
+
+void TQVMainForm::Guard(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        // What the work held is freed by now; the editor text is untouched.
+        ShowError(QStringLiteral("Out of system resources"));
     }
 }
 

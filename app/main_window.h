@@ -149,6 +149,9 @@ private:
     void WireEvents();
     static QButtonGroup* GroupOf(const QGroupBox* group);
     void ShowError(const QString& message);
+    // Runs a handler's work; running out of memory ends the work with
+    // "Out of system resources", never the program.
+    void Guard(const std::function<void()>& work);
     // Saves the data text through the save dialog; false when cancelled or
     // failed (the error shown).
     bool SaveDataFile();

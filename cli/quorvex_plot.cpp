@@ -1,7 +1,6 @@
 // quorvex-plot: renders the plot of a data file without a display, for scripts
 // and batch runs, through the same plot pass as the window.
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
@@ -75,51 +74,46 @@ std::optional<DataFileText> readInput(int fd, const QString& path) {
     return text;
 }
 
-// Draws the one pass onto the canvas the output asks for: the raster for BMP,
-// a PNG of scale 1 or no image at all, a vector canvas for the rest. The file's
-// bytes are empty when there is no image or it could not be encoded.
-QByteArray drawOutput(const PlotCommand& command, const PlotInputs& inputs, PlotReport& report) {
-    const auto draw = [&](Canvas& canvas) { RunPlotPass(canvas, inputs, report); };
-    FigureOptions figure;
-    figure.Units = inputs.Environment.RasterSize;
-    figure.Title = inputs.Options.Title;
-    switch (command.Format) {
-    case ImageFormat::Svg: {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        return RenderSvg(figure, draw, buffer) ? buffer.data() : QByteArray();
-    }
-    case ImageFormat::Pdf:
-        return RenderPdf(figure, draw);
-    case ImageFormat::Png:
-        if (command.Scale > 1)
-            return RenderPng(figure, command.Scale, draw);
-        break;
-    case ImageFormat::Bmp:
-    case ImageFormat::None:
-        break;
-    }
-    QImage image(inputs.Environment.RasterSize, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    RasterCanvas canvas(image);
-    draw(canvas);
-    return command.Format == ImageFormat::None
-               ? QByteArray()
-               : EncodeRaster(image, command.Format, PngPixels::AsDrawn);
-}
-
-bool writeImage(const QByteArray& bytes, const QString& path) {
-    if (bytes.isEmpty()) {
+// Why the image could not be written to path, as printed.
+void printWriteFailure(const QString& path, const WriteOutcome& outcome) {
+    if (outcome.Failed == WriteOutcome::Step::Produce)
         printError(QStringLiteral("cannot write '%1': the image could not be encoded").arg(path));
-        return false;
-    }
-    const WriteOutcome outcome = SafeWriteFile(path, bytes);
-    if (!outcome.Ok()) {
+    else
         printError(
             QStringLiteral("cannot write '%1': %2").arg(path, SaveErrorMessage(outcome.Errno)));
-        return false;
+}
+
+// Draws the one pass onto the canvas the output asks for and writes the
+// image, if one is asked for: a vector drawing or scaled PNG goes into its
+// file while the pass runs; the raster (BMP, PNG of scale 1, or no image at
+// all) is encoded once drawn. False, with the message printed, when the
+// image could not be written.
+bool drawAndWrite(const PlotCommand& command, const PlotInputs& inputs, PlotReport& report) {
+    const auto draw = [&](Canvas& canvas) { RunPlotPass(canvas, inputs, report); };
+    const bool vector = command.Format == ImageFormat::Svg || command.Format == ImageFormat::Pdf ||
+                        (command.Format == ImageFormat::Png && command.Scale > 1);
+    WriteOutcome outcome;
+    if (vector) {
+        FigureOptions figure;
+        figure.Units = inputs.Environment.RasterSize;
+        figure.Title = inputs.Options.Title;
+        outcome = SafeWriteStream(command.Output, [&](QIODevice& out) {
+            return RenderFigure(command.Format, command.Scale, figure, draw, out);
+        });
+    } else {
+        QImage image(inputs.Environment.RasterSize, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        RasterCanvas canvas(image);
+        draw(canvas);
+        if (command.Format == ImageFormat::None)
+            return true;
+        const QByteArray bytes = EncodeRaster(image, command.Format, PngPixels::AsDrawn);
+        outcome = bytes.isEmpty() ? WriteOutcome{WriteOutcome::Step::Produce, 0}
+                                  : SafeWriteFile(command.Output, bytes);
     }
-    return true;
+    if (!outcome.Ok())
+        printWriteFailure(command.Output, outcome);
+    return outcome.Ok();
 }
 
 // Standard error carries only this program's own messages, so scripts can
@@ -198,7 +192,7 @@ int run(const QStringList& arguments, bool standardOutputOpen) {
     inputs.Environment = LocalPlotEnvironment();
 
     PlotReport report;
-    const QByteArray imageBytes = drawOutput(command, inputs, report);
+    const bool imageWritten = drawAndWrite(command, inputs, report);
     if (!command.Quiet) {
         for (const QString& line : UnreadLineReports(command.Input, inputs, report))
             printMessage(line);
@@ -224,9 +218,7 @@ int run(const QStringList& arguments, bool standardOutputOpen) {
         status = kExitUsage;
     }
 
-    if (!command.Output.isEmpty() && !writeImage(imageBytes, command.Output))
-        return kExitUsage;
-    return status;
+    return imageWritten ? status : kExitUsage;
 }
 
 } // namespace

@@ -95,3 +95,22 @@ QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas
     }
     return buffer.data();
 }
+
+bool RenderFigure(ImageFormat format, int scale, const FigureOptions& options,
+                  const DrawOnCanvas& draw, QIODevice& out) {
+    QByteArray bytes;
+    switch (format) {
+    case ImageFormat::Svg:
+        return RenderSvg(options, draw, out);
+    case ImageFormat::Pdf:
+        bytes = RenderPdf(options, draw);
+        break;
+    case ImageFormat::Png:
+        bytes = RenderPng(options, scale, draw);
+        break;
+    case ImageFormat::None:
+    case ImageFormat::Bmp:
+        break;
+    }
+    return !bytes.isEmpty() && out.write(bytes) == bytes.size();
+}

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "image_format.h"
+
 class Canvas;
 class QIODevice;
 
@@ -45,3 +47,9 @@ QByteArray RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw);
 // in both directions at 96 x scale dpi, with Title as its title text. Empty
 // for a scale outside kMinFigureScale..kMaxFigureScale.
 QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas& draw);
+
+// The figure of a vector format (SVG, PDF, or PNG with scale 2 to 8) written
+// to out: the SVG while it is drawn, the others once made. False when the
+// format is none of these or the file could not be made or written.
+bool RenderFigure(ImageFormat format, int scale, const FigureOptions& options,
+                  const DrawOnCanvas& draw, QIODevice& out);

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 
 #include "error_box.h"
@@ -433,6 +434,18 @@ TEST_F(MainWindow, ClosingWithUnsavedTextAsksFirst) {
     form->close();
     EXPECT_FALSE(asked);
     EXPECT_FALSE(form->isVisible());
+}
+
+// Running out of memory in a handler is an error box; the window and the
+// editor text stay.
+TEST_F(MainWindow, AHandlerThatRunsOutOfMemoryKeepsTheWindow) {
+    QTest::keyClicks(form->DataFileMemo, QStringLiteral("10 20"));
+    form->SetDialogRunner([](FileDialog&) -> std::optional<QString> { throw std::bad_alloc(); });
+    for (QAction* action : {form->Open1, form->Save1, form->SaveImageFile1})
+        action->trigger();
+    EXPECT_EQ(errors, QStringList(3, QStringLiteral("Out of system resources.")));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->EditorText(), QStringLiteral("10 20"));
 }
 
 TEST_F(MainWindow, ExitClosesTheWindow) {

@@ -1,8 +1,9 @@
 #include "density_grid.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-#include <numeric>
+#include <cstdint>
 
 namespace {
 
@@ -24,13 +25,13 @@ double AngleBetween(const Vector3& a, const Vector3& b) {
     return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
 }
 
-// Calls visit(node, cosine) for every valid node p whose angle to the unit
-// vector e is at most radius (and for some beyond), cosine = e . p. The cap's
-// net image lies within radius / cos(polar / 2) of e's net point, polar being
-// the largest polar angle in the cap; near the zenith that bound grows
-// without limit, so there every valid node is visited.
+// Calls visit(k, first, last) for the rows k and column ranges that hold
+// every valid node within the angle radius of the unit vector e (and some
+// beyond it). The cap's net image lies within radius / cos(polar / 2) of e's
+// net point, polar being the largest polar angle in the cap; near the zenith
+// that bound grows without limit, so there every valid node is visited.
 template <class Visit>
-void ForEachNodeInCap(const NetGrid& grid, const Vector3& e, double radius, Visit&& visit) {
+void ForEachRowInCap(const NetGrid& grid, const Vector3& e, double radius, Visit&& visit) {
     const double polar = std::acos(std::clamp(e.z, -1.0, 1.0));
     if (polar - radius > grid.ValidPolarAngle()) {
         return;
@@ -58,13 +59,105 @@ void ForEachNodeInCap(const NetGrid& grid, const Vector3& e, double radius, Visi
             j1 = std::min(j1,
                           static_cast<int>(std::floor((centre.X + half - grid.Coordinate(0)) / h)));
         }
-        const std::size_t row = grid.Index(0, k);
-        for (int j = j0; j <= j1; ++j) {
-            const std::size_t node = row + static_cast<std::size_t>(j);
-            visit(node, Dot(e, grid.Point(node)));
+        if (j0 <= j1) {
+            visit(k, j0, j1);
         }
     }
 }
+
+// e^t for t <= 0 (t below -700 taken as -700), within 1e-9 relative: t =
+// n ln 2 + r with |r| <= ln(2) / 2, e^r by its Taylor series to r^8 (the
+// rest is below 0.347^9 / 9! = 2e-10), 2^n put straight into the exponent
+// bits. Written without branches or calls so that a loop of it vectorises.
+inline double ExpOfNonPositive(double t) {
+    constexpr double kLog2e = 1.4426950408889634;
+    constexpr double kLn2High = 6.93147180369123816490e-01; // fdlibm's split of ln 2
+    constexpr double kLn2Low = 1.90821492927058770002e-10;
+    constexpr double kShift = 6755399441055744.0; // 1.5 * 2^52: adding it rounds to an integer
+    t = std::max(t, -700.0);
+    const double shifted = t * kLog2e + kShift;
+    const double n = shifted - kShift;
+    const double r = (t - n * kLn2High) - n * kLn2Low;
+    // Estrin's scheme: shorter chains of dependent operations than Horner's.
+    const double r2 = r * r;
+    const double r4 = r2 * r2;
+    const double p01 = 1.0 + r;
+    const double p23 = 0.5 + r * (1.0 / 6.0);
+    const double p45 = 1.0 / 24.0 + r * (1.0 / 120.0);
+    const double p67 = 1.0 / 720.0 + r * (1.0 / 5040.0);
+    const double p = (p01 + r2 * p23) + r4 * ((p45 + r2 * p67) + r4 * (1.0 / 40320.0));
+    const std::int64_t exponent =
+        std::bit_cast<std::int64_t>(shifted) - std::bit_cast<std::int64_t>(kShift) + 1023;
+    return p * std::bit_cast<double>(exponent << 52);
+}
+
+// Adds exp(f (c - 1)) for the nodes first..last of one row (pointers at the
+// row's first node), c = e . p, where c >= from, to the sums s and, times e,
+// to g. Blocks of kPadding keep the loop free of a scalar tail; the last one
+// may run past the row into the next row or the padding, whose nodes add
+// nothing when they lie outside the cap and are not read when invalid.
+inline __attribute__((always_inline)) void
+AddKernelRowBody(const double* x, const double* y, const double* z, int first, int last, Vector3 e,
+                 double f, double from, double* s, double* gx, double* gy, double* gz) {
+    constexpr int kBlock = NetGrid::kPadding;
+    for (int b = first; b <= last; b += kBlock) {
+        double w[kBlock];
+        for (int i = 0; i < kBlock; ++i) {
+            const double c = e.x * x[b + i] + e.y * y[b + i] + e.z * z[b + i];
+            w[i] = ExpOfNonPositive(f * (c - 1.0)) * static_cast<double>(c >= from);
+        }
+        for (int i = 0; i < kBlock; ++i) {
+            s[b + i] += w[i];
+            gx[b + i] += w[i] * e.x;
+            gy[b + i] += w[i] * e.y;
+            gz[b + i] += w[i] * e.z;
+        }
+    }
+}
+
+using AddKernelRowFunction = void (*)(const double*, const double*, const double*, int, int,
+                                      Vector3, double, double, double*, double*, double*, double*);
+
+void AddKernelRowBaseline(const double* x, const double* y, const double* z, int first, int last,
+                          Vector3 e, double f, double from, double* s, double* gx, double* gy,
+                          double* gz) {
+    AddKernelRowBody(x, y, z, first, last, e, f, from, s, gx, gy, gz);
+}
+
+// The widest copy the processor runs, chosen once: an explicit choice rather
+// than compiler-made clones, whose resolvers run before a sanitizer's runtime
+// is ready. Without fused products every copy rounds alike.
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void AddKernelRowAvx2(const double* x, const double* y,
+                                                      const double* z, int first, int last,
+                                                      Vector3 e, double f, double from, double* s,
+                                                      double* gx, double* gy, double* gz) {
+    AddKernelRowBody(x, y, z, first, last, e, f, from, s, gx, gy, gz);
+}
+
+__attribute__((target("avx512f"))) void AddKernelRowAvx512(const double* x, const double* y,
+                                                           const double* z, int first, int last,
+                                                           Vector3 e, double f, double from,
+                                                           double* s, double* gx, double* gy,
+                                                           double* gz) {
+    AddKernelRowBody(x, y, z, first, last, e, f, from, s, gx, gy, gz);
+}
+
+AddKernelRowFunction ChooseAddKernelRow() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) {
+        return AddKernelRowAvx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return AddKernelRowAvx2;
+    }
+    return AddKernelRowBaseline;
+}
+#else
+AddKernelRowFunction ChooseAddKernelRow() {
+    return AddKernelRowBaseline;
+}
+#endif
 
 // Cubic Hermite basis on [0, 1]: value at 0, value at 1, slope at 0, slope at 1.
 struct Hermite {
@@ -97,7 +190,10 @@ NetGrid::NetGrid(double spacing) : spacing_(spacing) {
     maxStretch_ = 1.0 / std::cos(0.5 * validPolar_);
     rowFirst_.assign(static_cast<std::size_t>(size_), 0);
     rowLast_.assign(static_cast<std::size_t>(size_), -1);
-    points_.assign(static_cast<std::size_t>(size_) * size_, Vector3{});
+    const std::size_t count = static_cast<std::size_t>(size_) * size_ + kPadding;
+    xs_.assign(count, 0.0);
+    ys_.assign(count, 0.0);
+    zs_.assign(count, 0.0);
     for (int k = 0; k < size_; ++k) {
         const double y = Coordinate(k);
         if (std::fabs(y) > validRadius) {
@@ -109,7 +205,11 @@ NetGrid::NetGrid(double spacing) : spacing_(spacing) {
         rowFirst_[static_cast<std::size_t>(k)] = first;
         rowLast_[static_cast<std::size_t>(k)] = last;
         for (int j = first; j <= last; ++j) {
-            points_[Index(j, k)] = PointOfNet(Coordinate(j), y);
+            const std::size_t node = Index(j, k);
+            const Vector3 p = PointOfNet(Coordinate(j), y);
+            xs_[node] = p.x;
+            ys_[node] = p.y;
+            zs_[node] = p.z;
         }
     }
 }
@@ -133,44 +233,33 @@ ExponentialField::ExponentialField(std::span<const Vector3> data, double concent
       cutOffCos_(std::max(0.0, 1.0 - (std::log(concentration) + std::log(1000.0)) / concentration)),
       cutOffAngle_(std::acos(cutOffCos_)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(cutOffCos_))) {
-    const std::size_t count = static_cast<std::size_t>(grid.Size()) * grid.Size();
-    // Per node: the sum S, the weighted sum of ends G and the weighted sum
-    // of their outer products H (xx, xy, xz, yy, yz, zz).
-    std::vector<double> acc(10 * count, 0.0);
+    static const AddKernelRowFunction addRow = ChooseAddKernelRow();
+    const std::size_t count = grid.PaddedNodeCount();
+    // Per node: the sum S and the weighted sum G of the ends, held in the
+    // arrays that later keep the value and slopes.
+    value_.assign(count, 0.0);
+    dx_.assign(count, 0.0);
+    dy_.assign(count, 0.0);
+    dxy_.assign(count, 0.0);
     const double f = f_;
-    const double from = cutOffCos_;
-    auto add = [&](const Vector3& e, std::size_t node, double cosine) {
-        const double w = std::exp(f * (cosine - 1.0));
-        double* a = &acc[10 * node];
-        a[0] += w;
-        a[1] += w * e.x;
-        a[2] += w * e.y;
-        a[3] += w * e.z;
-        a[4] += w * e.x * e.x;
-        a[5] += w * e.x * e.y;
-        a[6] += w * e.x * e.z;
-        a[7] += w * e.y * e.y;
-        a[8] += w * e.y * e.z;
-        a[9] += w * e.z * e.z;
-    };
     // Each datum counts through its end nearer the node: the lower end where
     // cos >= 0, the upper one where its own cos > 0, so none counts twice.
+    const double from = cutOffCos_;
+    const double above = std::nextafter(from, 2.0);
     for (const Vector3& u : buckets_.Ends()) {
-        ForEachNodeInCap(grid, u, cutOffAngle_, [&](std::size_t node, double cosine) {
-            if (cosine >= from) {
-                add(u, node, cosine);
-            }
-        });
         const Vector3 v{-u.x, -u.y, -u.z};
-        ForEachNodeInCap(grid, v, cutOffAngle_, [&](std::size_t node, double cosine) {
-            if (cosine > from) {
-                add(v, node, cosine);
-            }
-        });
+        for (const auto& [e, least] : {std::pair{u, from}, std::pair{v, above}}) {
+            ForEachRowInCap(grid, e, cutOffAngle_, [&](int k, int first, int last) {
+                const std::size_t row = grid.Index(0, k);
+                addRow(grid.Xs() + row, grid.Ys() + row, grid.Zs() + row, first, last, e, f, least,
+                       value_.data() + row, dx_.data() + row, dy_.data() + row, dxy_.data() + row);
+            });
+        }
     }
-    // Chain rule through the net's inverse map p(X, Y): dS/dX = f G . p_X,
-    // d2S/dXdY = f^2 p_X' H p_Y + f G . p_XY.
-    nodes_.assign(4 * count, 0.0);
+    // Chain rule through the net's inverse map p(X, Y): dS/dX = f G . p_X.
+    // The cross derivative comes from central differences of these exact
+    // slopes (one-sided at the rim), which keeps the per-datum work to one
+    // exponential and four sums.
     const double h = grid.Spacing();
     for (int k = 0; k < grid.Size(); ++k) {
         const double y = grid.Coordinate(k);
@@ -180,18 +269,28 @@ ExponentialField::ExponentialField(std::span<const Vector3> data, double concent
             const double q = std::sqrt(std::max(1e-300, 1.0 - 0.25 * (x * x + y * y)));
             const Vector3 px{q - x * x / (4.0 * q), -x * y / (4.0 * q), -x};
             const Vector3 py{-x * y / (4.0 * q), q - y * y / (4.0 * q), -y};
-            const Vector3 pxy{-y / (4.0 * q) * (1.0 + x * x / (4.0 * q * q)),
-                              -x / (4.0 * q) * (1.0 + y * y / (4.0 * q * q)), 0.0};
-            const double* a = &acc[10 * node];
-            const Vector3 g{a[1], a[2], a[3]};
-            const Vector3 hpy{a[4] * py.x + a[5] * py.y + a[6] * py.z,
-                              a[5] * py.x + a[7] * py.y + a[8] * py.z,
-                              a[6] * py.x + a[8] * py.y + a[9] * py.z};
-            double* out = &nodes_[4 * node];
-            out[0] = a[0];
-            out[1] = h * f * Dot(g, px);
-            out[2] = h * f * Dot(g, py);
-            out[3] = h * h * (f * f * Dot(px, hpy) + f * Dot(g, pxy));
+            const Vector3 g{dx_[node], dy_[node], dxy_[node]};
+            dx_[node] = h * f * Dot(g, px);
+            dy_[node] = h * f * Dot(g, py);
+        }
+    }
+    for (int k = 0; k < grid.Size(); ++k) {
+        for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
+            const int k0 = grid.NodeValid(j, k - 1) ? k - 1 : k;
+            const int k1 = grid.NodeValid(j, k + 1) ? k + 1 : k;
+            const int j0 = grid.NodeValid(j - 1, k) ? j - 1 : j;
+            const int j1 = grid.NodeValid(j + 1, k) ? j + 1 : j;
+            double sum = 0.0;
+            int terms = 0;
+            if (k1 > k0) {
+                sum += (dx_[grid.Index(j, k1)] - dx_[grid.Index(j, k0)]) / (k1 - k0);
+                ++terms;
+            }
+            if (j1 > j0) {
+                sum += (dy_[grid.Index(j1, k)] - dy_[grid.Index(j0, k)]) / (j1 - j0);
+                ++terms;
+            }
+            dxy_[grid.Index(j, k)] = terms > 0 ? sum / terms : 0.0;
         }
     }
 }
@@ -203,15 +302,13 @@ double ExponentialField::InterpolateNet(NetPoint q) const {
         return std::nan("");
     }
     const Hermite hu = HermiteAt(u), hv = HermiteAt(v);
-    const double* n00 = &nodes_[4 * grid_.Index(j, k)];
-    const double* n10 = &nodes_[4 * grid_.Index(j + 1, k)];
-    const double* n01 = &nodes_[4 * grid_.Index(j, k + 1)];
-    const double* n11 = &nodes_[4 * grid_.Index(j + 1, k + 1)];
-    auto corner = [&](const double* n, double au, double bu, double av, double bv) {
-        return n[0] * au * av + n[1] * bu * av + n[2] * au * bv + n[3] * bu * bv;
+    auto corner = [&](std::size_t n, double au, double bu, double av, double bv) {
+        return value_[n] * au * av + dx_[n] * bu * av + dy_[n] * au * bv + dxy_[n] * bu * bv;
     };
-    return corner(n00, hu.A0, hu.B0, hv.A0, hv.B0) + corner(n10, hu.A1, hu.B1, hv.A0, hv.B0) +
-           corner(n01, hu.A0, hu.B0, hv.A1, hv.B1) + corner(n11, hu.A1, hu.B1, hv.A1, hv.B1);
+    return corner(grid_.Index(j, k), hu.A0, hu.B0, hv.A0, hv.B0) +
+           corner(grid_.Index(j + 1, k), hu.A1, hu.B1, hv.A0, hv.B0) +
+           corner(grid_.Index(j, k + 1), hu.A0, hu.B0, hv.A1, hv.B1) +
+           corner(grid_.Index(j + 1, k + 1), hu.A1, hu.B1, hv.A1, hv.B1);
 }
 
 double ExponentialField::Interpolate(const Vector3& p) const {
@@ -224,11 +321,10 @@ double ExponentialField::Interpolate(const Vector3& p) const {
 // Newton's method on the edge's cubic, kept inside a shrinking bracket by
 // bisection whenever a step would leave it.
 double ExponentialField::EdgeRoot(int j, int k, int dj, int dk, double level) const {
-    const double* n0 = &nodes_[4 * grid_.Index(j, k)];
-    const double* n1 = &nodes_[4 * grid_.Index(j + dj, k + dk)];
-    const int slope = dj == 1 ? 1 : 2;
-    const double f0 = n0[0] - level, f1 = n1[0] - level;
-    const double d0 = n0[slope], d1 = n1[slope];
+    const std::size_t n0 = grid_.Index(j, k), n1 = grid_.Index(j + dj, k + dk);
+    const std::vector<double>& slope = dj == 1 ? dx_ : dy_;
+    const double f0 = value_[n0] - level, f1 = value_[n1] - level;
+    const double d0 = slope[n0], d1 = slope[n1];
     auto value = [&](double t) {
         const Hermite b = HermiteAt(t);
         return f0 * b.A0 + f1 * b.A1 + d0 * b.B0 + d1 * b.B1;
@@ -290,12 +386,18 @@ FieldMaximum ExponentialField::Maximum() const {
             top = std::max(top, NodeValue(grid_.Index(j, k)));
         }
     }
-    std::vector<std::size_t> starts;
+    // Every node that tops its neighbours within 20% of the top, its peak
+    // sought on the interpolated sum over the cells about it.
+    struct Peak {
+        double Value;
+        NetPoint At;
+    };
+    std::vector<Peak> peaks;
+    const double h = grid_.Spacing();
     for (int k = 0; k < grid_.Size(); ++k) {
         for (int j = grid_.RowFirst(k); j <= grid_.RowLast(k); ++j) {
-            const std::size_t node = grid_.Index(j, k);
-            const double value = NodeValue(node);
-            if (value < 0.8 * top || grid_.Point(node).z < -0.2) {
+            const double value = NodeValue(grid_.Index(j, k));
+            if (value < 0.8 * top) {
                 continue;
             }
             bool peak = true;
@@ -307,26 +409,43 @@ FieldMaximum ExponentialField::Maximum() const {
                     }
                 }
             }
-            if (peak) {
-                starts.push_back(node);
+            if (!peak) {
+                continue;
             }
+            Peak best{value, {grid_.Coordinate(j), grid_.Coordinate(k)}};
+            for (int b = -4; b <= 4; ++b) {
+                for (int a = -4; a <= 4; ++a) {
+                    const NetPoint q{grid_.Coordinate(j) + 0.25 * a * h,
+                                     grid_.Coordinate(k) + 0.25 * b * h};
+                    const double v = InterpolateNet(q);
+                    if (v > best.Value) {
+                        best = {v, q};
+                    }
+                }
+            }
+            peaks.push_back(best);
         }
     }
-    std::stable_sort(starts.begin(), starts.end(),
-                     [&](std::size_t a, std::size_t b) { return NodeValue(a) > NodeValue(b); });
-    if (starts.size() > 64) {
-        starts.resize(64);
-    }
+    std::stable_sort(peaks.begin(), peaks.end(),
+                     [](const Peak& a, const Peak& b) { return a.Value > b.Value; });
+    // The interpolation errs by far less than 2% of the top, so only peaks
+    // that close to the best can hold the maximum; mean shift finishes them
+    // on the exact sum.
     FieldMaximum best;
-    for (const std::size_t start : starts) {
-        Vector3 p = grid_.Point(start);
+    for (std::size_t i = 0; i < peaks.size() && i < 16; ++i) {
+        if (peaks[i].Value < 0.98 * peaks.front().Value) {
+            break;
+        }
+        Vector3 p = PointOfNet(peaks[i].At.X, peaks[i].At.Y);
         Vector3 g;
         double sum = Sum(p, &g);
-        for (int step = 0; step < 500; ++step) {
+        for (int step = 0; step < 200; ++step) {
             const Vector3 next = Normalized(g);
             Vector3 nextG;
             const double nextSum = Sum(next, &nextG);
-            const bool settled = AngleBetween(p, next) < 1e-10 || nextSum <= sum;
+            // A flat peak draws the steps out; the sum has settled long before
+            // the point does.
+            const bool settled = AngleBetween(p, next) < 1e-10 || nextSum <= sum * (1.0 + 1e-9);
             if (nextSum >= sum) {
                 p = next;
                 g = nextG;
@@ -347,7 +466,7 @@ FieldMaximum ExponentialField::Maximum() const {
 CountField::CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid)
     : grid_(grid), countFrom_(countFrom), radius_(std::acos(countFrom)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(countFrom))) {
-    const std::size_t count = static_cast<std::size_t>(grid.Size()) * grid.Size();
+    const std::size_t count = grid.PaddedNodeCount();
     counts_.assign(count, 0);
     reach_.assign(count, 0);
     reachRadius_ = radius_ + grid.Spacing() * std::sqrt(2.0) * grid.MaxStretch() + 1e-9;
@@ -355,19 +474,25 @@ CountField::CountField(std::span<const Vector3> data, double countFrom, const Ne
     const double from = countFrom_;
     // |u . p| >= from holds where u . p >= from or (-u) . p >= from; negation
     // is exact, so this is DensityAt's comparison.
+    auto add = [&](std::vector<int>& to, const Vector3& e, double radius, double least) {
+        ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
+            const std::size_t row = grid.Index(0, k);
+            const double* x = grid.Xs() + row;
+            const double* y = grid.Ys() + row;
+            const double* z = grid.Zs() + row;
+            int* out = to.data() + row;
+            for (int j = first; j <= last; ++j) {
+                out[j] += e.x * x[j] + e.y * y[j] + e.z * z[j] >= least ? 1 : 0;
+            }
+        });
+    };
     for (const Vector3& u : buckets_.Ends()) {
-        for (const Vector3& e : {u, Vector3{-u.x, -u.y, -u.z}}) {
-            ForEachNodeInCap(grid, e, radius_ + 1e-9, [&](std::size_t node, double cosine) {
-                counts_[node] += cosine >= from ? 1 : 0;
-            });
-        }
-        if (reachRadius_ >= 0.5 * kPi) {
-            continue;
-        }
-        for (const Vector3& e : {u, Vector3{-u.x, -u.y, -u.z}}) {
-            ForEachNodeInCap(grid, e, reachRadius_, [&](std::size_t node, double cosine) {
-                reach_[node] += cosine >= reachCos ? 1 : 0;
-            });
+        const Vector3 v{-u.x, -u.y, -u.z};
+        add(counts_, u, radius_ + 1e-9, from);
+        add(counts_, v, radius_ + 1e-9, from);
+        if (reachRadius_ < 0.5 * kPi) {
+            add(reach_, u, reachRadius_, reachCos);
+            add(reach_, v, reachRadius_, reachCos);
         }
     }
     if (reachRadius_ >= 0.5 * kPi) {

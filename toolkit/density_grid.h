@@ -32,7 +32,15 @@ public:
     double Spacing() const { return spacing_; }
     double Coordinate(int j) const { return origin_ + spacing_ * j; }
     std::size_t Index(int j, int k) const { return static_cast<std::size_t>(k) * size_ + j; }
-    const Vector3& Point(std::size_t node) const { return points_[node]; }
+    Vector3 Point(std::size_t node) const { return {xs_[node], ys_[node], zs_[node]}; }
+    // The node components as separate arrays, 0 at invalid nodes, with
+    // kPadding extra entries past the last node so that rows can be read in
+    // blocks of kPadding.
+    const double* Xs() const { return xs_.data(); }
+    const double* Ys() const { return ys_.data(); }
+    const double* Zs() const { return zs_.data(); }
+    std::size_t PaddedNodeCount() const { return xs_.size(); }
+    static constexpr int kPadding = 8;
     // Valid columns of row k: [RowFirst, RowLast], empty when first > last.
     int RowFirst(int k) const { return rowFirst_[static_cast<std::size_t>(k)]; }
     int RowLast(int k) const { return rowLast_[static_cast<std::size_t>(k)]; }
@@ -59,7 +67,7 @@ private:
     double validPolar_ = 0.0;
     double maxStretch_ = 1.0;
     std::vector<int> rowFirst_, rowLast_;
-    std::vector<Vector3> points_;
+    std::vector<double> xs_, ys_, zs_;
 };
 
 // The local maximum of a field: its value in the field's units and where.
@@ -81,7 +89,7 @@ public:
 
     const NetGrid& Grid() const { return grid_; }
     double CutOffAngle() const { return cutOffAngle_; } // radians, at most pi / 2
-    double NodeValue(std::size_t node) const { return nodes_[4 * node]; }
+    double NodeValue(std::size_t node) const { return value_[node]; }
     // The interpolated sum at a point of the lower hemisphere or the valid
     // ring beyond it; NaN elsewhere.
     double Interpolate(const Vector3& p) const;
@@ -104,7 +112,9 @@ private:
     double cutOffCos_ = 0.0;
     double cutOffAngle_ = 0.0;
     AxialBuckets buckets_;
-    std::vector<double> nodes_; // per node: value, h dX, h dY, h^2 dXdY
+    // Per node: the value and, scaled by the spacing h, the slopes along X
+    // and Y and the cross derivative (times h^2).
+    std::vector<double> value_, dx_, dy_, dxy_;
 };
 
 // Counts of the step methods: the data whose axis lies within the counting

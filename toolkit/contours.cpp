@@ -468,8 +468,10 @@ std::vector<ContourLine> LinesOf(const NetGrid& grid, const LevelField& field,
     return lines;
 }
 
-// Cells in decreasing order of their largest corner value.
-template <class Value> std::vector<CellSpan> CellSpans(const NetGrid& grid, Value value) {
+// The cells that some level in [lowest, highest] crosses, in decreasing order
+// of their largest corner value (ties in grid order).
+template <class Value>
+std::vector<CellSpan> CellSpans(const NetGrid& grid, Value value, double lowest, double highest) {
     std::vector<CellSpan> cells;
     for (int k = 0; k + 1 < grid.Size(); ++k) {
         for (int j = grid.RowFirst(k); j < grid.RowLast(k); ++j) {
@@ -478,12 +480,19 @@ template <class Value> std::vector<CellSpan> CellSpans(const NetGrid& grid, Valu
             }
             const double v[4] = {value(grid.Index(j, k)), value(grid.Index(j + 1, k)),
                                  value(grid.Index(j, k + 1)), value(grid.Index(j + 1, k + 1))};
-            cells.push_back(
-                {std::min({v[0], v[1], v[2], v[3]}), std::max({v[0], v[1], v[2], v[3]}), j, k});
+            const double low = std::min({v[0], v[1], v[2], v[3]});
+            const double high = std::max({v[0], v[1], v[2], v[3]});
+            if (high >= lowest && low < highest) {
+                cells.push_back({low, high, j, k});
+            }
         }
     }
-    std::stable_sort(cells.begin(), cells.end(),
-                     [](const CellSpan& a, const CellSpan& b) { return a.High > b.High; });
+    std::sort(cells.begin(), cells.end(), [](const CellSpan& a, const CellSpan& b) {
+        if (a.High != b.High) {
+            return a.High > b.High;
+        }
+        return a.K != b.K ? a.K < b.K : a.J < b.J;
+    });
     return cells;
 }
 
@@ -554,7 +563,10 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
             values = DefaultContourLevels(settings.Method, out.Maximum);
         }
         const std::vector<CellSpan> cells =
-            CellSpans(grid, [&](std::size_t node) { return field.NodeValue(node); });
+            values.empty() ? std::vector<CellSpan>{}
+                           : CellSpans(
+                                 grid, [&](std::size_t node) { return field.NodeValue(node); },
+                                 values.front() / kernel.Scale, values.back() / kernel.Scale);
         for (const double value : values) {
             ContourLevel level{value, {}};
             if (value > 0.0 && value <= out.Maximum) {
@@ -580,7 +592,11 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
         values = DefaultContourLevels(settings.Method, out.Maximum);
     }
     const std::vector<CellSpan> cells =
-        CellSpans(grid, [&](std::size_t node) { return double(field.NodeCount(node)); });
+        values.empty() ? std::vector<CellSpan>{}
+                       : CellSpans(
+                             grid, [&](std::size_t node) { return double(field.NodeCount(node)); },
+                             std::floor(values.front() / kernel.Scale),
+                             std::ceil(values.back() / kernel.Scale) + 1.0);
     for (const double value : values) {
         ContourLevel level{value, {}};
         // The least count whose density, computed as DensityAt computes it,

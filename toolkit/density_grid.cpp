@@ -36,7 +36,8 @@ void ForEachRowInCap(const NetGrid& grid, const Vector3& e, double radius, Visit
     if (polar - radius > grid.ValidPolarAngle()) {
         return;
     }
-    const double h = grid.Spacing();
+    const double perSpacing = 1.0 / grid.Spacing();
+    const double origin = grid.Coordinate(0);
     const int last = grid.Size() - 1;
     int k0 = 0, k1 = last;
     double reach = 0.0;
@@ -45,19 +46,24 @@ void ForEachRowInCap(const NetGrid& grid, const Vector3& e, double radius, Visit
     if (bounded) {
         centre = NetOf(e);
         reach = radius / std::cos(0.5 * (polar + radius)) * (1.0 + 1e-9) + 1e-12;
-        k0 = std::max(0, static_cast<int>(std::ceil((centre.Y - reach - grid.Coordinate(0)) / h)));
-        k1 = std::min(last,
-                      static_cast<int>(std::floor((centre.Y + reach - grid.Coordinate(0)) / h)));
+        k0 = std::max(0, static_cast<int>(std::ceil((centre.Y - reach - origin) * perSpacing)));
+        k1 = std::min(last, static_cast<int>(std::floor((centre.Y + reach - origin) * perSpacing)));
     }
+    const double reach2 = reach * reach;
+    const double from = (centre.X - origin) * perSpacing;
     for (int k = k0; k <= k1; ++k) {
         int j0 = grid.RowFirst(k), j1 = grid.RowLast(k);
         if (bounded) {
             const double dy = grid.Coordinate(k) - centre.Y;
-            const double half = std::sqrt(std::max(0.0, reach * reach - dy * dy));
-            j0 = std::max(j0,
-                          static_cast<int>(std::ceil((centre.X - half - grid.Coordinate(0)) / h)));
-            j1 = std::min(j1,
-                          static_cast<int>(std::floor((centre.X + half - grid.Coordinate(0)) / h)));
+            const double half = std::sqrt(std::max(0.0, reach2 - dy * dy)) * perSpacing;
+            // Both ends lie within the grid's index range, well inside int.
+            const double low = from - half, high = from + half;
+            int lowCeil = static_cast<int>(low);
+            lowCeil += lowCeil < low ? 1 : 0;
+            int highFloor = static_cast<int>(high);
+            highFloor -= highFloor > high ? 1 : 0;
+            j0 = std::max(j0, lowCeil);
+            j1 = std::min(j1, highFloor);
         }
         if (j0 <= j1) {
             visit(k, j0, j1);
@@ -65,97 +71,122 @@ void ForEachRowInCap(const NetGrid& grid, const Vector3& e, double radius, Visit
     }
 }
 
-// e^t for t <= 0 (t below -700 taken as -700), within 1e-9 relative: t =
-// n ln 2 + r with |r| <= ln(2) / 2, e^r by its Taylor series to r^8 (the
-// rest is below 0.347^9 / 9! = 2e-10), 2^n put straight into the exponent
-// bits. Written without branches or calls so that a loop of it vectorises.
-inline double ExpOfNonPositive(double t) {
-    constexpr double kLog2e = 1.4426950408889634;
-    constexpr double kLn2High = 6.93147180369123816490e-01; // fdlibm's split of ln 2
-    constexpr double kLn2Low = 1.90821492927058770002e-10;
-    constexpr double kShift = 6755399441055744.0; // 1.5 * 2^52: adding it rounds to an integer
-    t = std::max(t, -700.0);
-    const double shifted = t * kLog2e + kShift;
-    const double n = shifted - kShift;
-    const double r = (t - n * kLn2High) - n * kLn2Low;
-    // Estrin's scheme: shorter chains of dependent operations than Horner's.
-    const double r2 = r * r;
-    const double r4 = r2 * r2;
-    const double p01 = 1.0 + r;
-    const double p23 = 0.5 + r * (1.0 / 6.0);
-    const double p45 = 1.0 / 24.0 + r * (1.0 / 120.0);
-    const double p67 = 1.0 / 720.0 + r * (1.0 / 5040.0);
-    const double p = (p01 + r2 * p23) + r4 * ((p45 + r2 * p67) + r4 * (1.0 / 40320.0));
-    const std::int64_t exponent =
-        std::bit_cast<std::int64_t>(shifted) - std::bit_cast<std::int64_t>(kShift) + 1023;
-    return p * std::bit_cast<double>(exponent << 52);
+// e^t for t <= 0 in single precision (t below -87 taken as -87), within a
+// few units in the last place: t = n ln 2 + r with |r| <= ln(2) / 2, e^r by
+// its Taylor series to r^6 (the rest is below 0.347^7 / 7! = 1.2e-7), 2^n put
+// straight into the exponent bits. Written without branches or calls so that
+// a loop of it vectorises.
+inline float ExpOfNonPositive(float t) {
+    constexpr float kLog2e = 1.44269504f;
+    constexpr float kLn2High = 0.693359375f; // Cephes' split of ln 2
+    constexpr float kLn2Low = -2.12194440e-4f;
+    constexpr float kShift = 12582912.0f; // 1.5 * 2^23: adding it rounds to an integer
+    t = std::max(t, -87.0f);
+    const float shifted = t * kLog2e + kShift;
+    const float n = shifted - kShift;
+    const float r = (t - n * kLn2High) - n * kLn2Low;
+    const float r2 = r * r;
+    const float p =
+        (1.0f + r) + r2 * ((0.5f + r * (1.0f / 6.0f)) +
+                           r2 * ((1.0f / 24.0f + r * (1.0f / 120.0f)) + r2 * (1.0f / 720.0f)));
+    const std::int32_t exponent =
+        std::bit_cast<std::int32_t>(shifted) - std::bit_cast<std::int32_t>(kShift) + 127;
+    return p * std::bit_cast<float>(exponent << 23);
 }
 
-// Adds exp(f (c - 1)) for the nodes first..last of one row (pointers at the
-// row's first node), c = e . p, where c >= from, to the sums s and, times e,
-// to g. Blocks of kPadding keep the loop free of a scalar tail; the last one
-// may run past the row into the next row or the padding, whose nodes add
-// nothing when they lie outside the cap and are not read when invalid.
+// A run of nodes of one row: the index of its first node and its length.
+struct NodeRun {
+    std::size_t First;
+    int Length;
+};
+
+// The runs of valid nodes within the angle radius of e (see ForEachRowInCap).
+void CapRuns(const NetGrid& grid, const Vector3& e, double radius, std::vector<NodeRun>& runs) {
+    runs.clear();
+    ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
+        runs.push_back({grid.Index(first, k), last - first + 1});
+    });
+}
+
+// Adds exp(f (c - 1)) for the nodes of the runs, c = e . p, where c >= from,
+// to the sums s and, times e, to g. The exponent is taken as -f |p - e|^2 / 2,
+// which single precision keeps to a few parts in 1e5 where c - 1 would lose
+// it. Blocks of kPadding keep the loop free of a scalar tail; the last one may
+// run past the run, onto nodes of the row outside the cap (they add nothing)
+// or invalid ones and the row's padding (never read).
 inline __attribute__((always_inline)) void
-AddKernelRowBody(const double* x, const double* y, const double* z, int first, int last, Vector3 e,
-                 double f, double from, double* s, double* gx, double* gy, double* gz) {
+AddKernelBody(const float* __restrict x, const float* __restrict y, const float* __restrict z,
+              const NodeRun* runs, std::size_t count, Vector3 end, double concentration,
+              double least, float* __restrict s, float* __restrict gx, float* __restrict gy,
+              float* __restrict gz) {
     constexpr int kBlock = NetGrid::kPadding;
-    for (int b = first; b <= last; b += kBlock) {
-        double w[kBlock];
-        for (int i = 0; i < kBlock; ++i) {
-            const double c = e.x * x[b + i] + e.y * y[b + i] + e.z * z[b + i];
-            w[i] = ExpOfNonPositive(f * (c - 1.0)) * static_cast<double>(c >= from);
-        }
-        for (int i = 0; i < kBlock; ++i) {
-            s[b + i] += w[i];
-            gx[b + i] += w[i] * e.x;
-            gy[b + i] += w[i] * e.y;
-            gz[b + i] += w[i] * e.z;
+    const float ex = static_cast<float>(end.x), ey = static_cast<float>(end.y),
+                ez = static_cast<float>(end.z);
+    const float half = static_cast<float>(-0.5 * concentration);
+    const float from = static_cast<float>(least);
+    for (std::size_t r = 0; r < count; ++r) {
+        const std::size_t first = runs[r].First;
+        const std::size_t stop = first + static_cast<std::size_t>(runs[r].Length);
+        for (std::size_t b = first; b < stop; b += kBlock) {
+            float w[kBlock];
+            for (int i = 0; i < kBlock; ++i) {
+                const float c = ex * x[b + i] + ey * y[b + i] + ez * z[b + i];
+                const float dx = x[b + i] - ex, dy = y[b + i] - ey, dz = z[b + i] - ez;
+                const float t = half * (dx * dx + dy * dy + dz * dz);
+                w[i] = ExpOfNonPositive(t) * static_cast<float>(c >= from);
+            }
+            for (int i = 0; i < kBlock; ++i) {
+                s[b + i] += w[i];
+                gx[b + i] += w[i] * ex;
+                gy[b + i] += w[i] * ey;
+                gz[b + i] += w[i] * ez;
+            }
         }
     }
 }
 
-using AddKernelRowFunction = void (*)(const double*, const double*, const double*, int, int,
-                                      Vector3, double, double, double*, double*, double*, double*);
+using AddKernelFunction = void (*)(const float*, const float*, const float*, const NodeRun*,
+                                   std::size_t, Vector3, double, double, float*, float*, float*,
+                                   float*);
 
-void AddKernelRowBaseline(const double* x, const double* y, const double* z, int first, int last,
-                          Vector3 e, double f, double from, double* s, double* gx, double* gy,
-                          double* gz) {
-    AddKernelRowBody(x, y, z, first, last, e, f, from, s, gx, gy, gz);
+void AddKernelBaseline(const float* x, const float* y, const float* z, const NodeRun* runs,
+                       std::size_t count, Vector3 e, double f, double from, float* s, float* gx,
+                       float* gy, float* gz) {
+    AddKernelBody(x, y, z, runs, count, e, f, from, s, gx, gy, gz);
 }
 
 // The widest copy the processor runs, chosen once: an explicit choice rather
 // than compiler-made clones, whose resolvers run before a sanitizer's runtime
 // is ready. Without fused products every copy rounds alike.
 #if defined(__x86_64__)
-__attribute__((target("avx2"))) void AddKernelRowAvx2(const double* x, const double* y,
-                                                      const double* z, int first, int last,
-                                                      Vector3 e, double f, double from, double* s,
-                                                      double* gx, double* gy, double* gz) {
-    AddKernelRowBody(x, y, z, first, last, e, f, from, s, gx, gy, gz);
+__attribute__((target("avx2"))) void AddKernelAvx2(const float* x, const float* y, const float* z,
+                                                   const NodeRun* runs, std::size_t count,
+                                                   Vector3 e, double f, double from, float* s,
+                                                   float* gx, float* gy, float* gz) {
+    AddKernelBody(x, y, z, runs, count, e, f, from, s, gx, gy, gz);
 }
 
-__attribute__((target("avx512f"))) void AddKernelRowAvx512(const double* x, const double* y,
-                                                           const double* z, int first, int last,
-                                                           Vector3 e, double f, double from,
-                                                           double* s, double* gx, double* gy,
-                                                           double* gz) {
-    AddKernelRowBody(x, y, z, first, last, e, f, from, s, gx, gy, gz);
+__attribute__((target("avx512f"))) void AddKernelAvx512(const float* x, const float* y,
+                                                        const float* z, const NodeRun* runs,
+                                                        std::size_t count, Vector3 e, double f,
+                                                        double from, float* s, float* gx, float* gy,
+                                                        float* gz) {
+    AddKernelBody(x, y, z, runs, count, e, f, from, s, gx, gy, gz);
 }
 
-AddKernelRowFunction ChooseAddKernelRow() {
+AddKernelFunction ChooseAddKernel() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f")) {
-        return AddKernelRowAvx512;
+        return AddKernelAvx512;
     }
     if (__builtin_cpu_supports("avx2")) {
-        return AddKernelRowAvx2;
+        return AddKernelAvx2;
     }
-    return AddKernelRowBaseline;
+    return AddKernelBaseline;
 }
 #else
-AddKernelRowFunction ChooseAddKernelRow() {
-    return AddKernelRowBaseline;
+AddKernelFunction ChooseAddKernel() {
+    return AddKernelBaseline;
 }
 #endif
 
@@ -190,10 +221,11 @@ NetGrid::NetGrid(double spacing) : spacing_(spacing) {
     maxStretch_ = 1.0 / std::cos(0.5 * validPolar_);
     rowFirst_.assign(static_cast<std::size_t>(size_), 0);
     rowLast_.assign(static_cast<std::size_t>(size_), -1);
-    const std::size_t count = static_cast<std::size_t>(size_) * size_ + kPadding;
-    xs_.assign(count, 0.0);
-    ys_.assign(count, 0.0);
-    zs_.assign(count, 0.0);
+    padded_ = static_cast<std::size_t>(size_) * (size_ + kPadding);
+    components_.assign(3 * padded_, 0.0f);
+    float* xs = components_.data();
+    float* ys = xs + padded_;
+    float* zs = ys + padded_;
     for (int k = 0; k < size_; ++k) {
         const double y = Coordinate(k);
         if (std::fabs(y) > validRadius) {
@@ -207,9 +239,9 @@ NetGrid::NetGrid(double spacing) : spacing_(spacing) {
         for (int j = first; j <= last; ++j) {
             const std::size_t node = Index(j, k);
             const Vector3 p = PointOfNet(Coordinate(j), y);
-            xs_[node] = p.x;
-            ys_[node] = p.y;
-            zs_[node] = p.z;
+            xs[node] = static_cast<float>(p.x);
+            ys[node] = static_cast<float>(p.y);
+            zs[node] = static_cast<float>(p.z);
         }
     }
 }
@@ -233,27 +265,27 @@ ExponentialField::ExponentialField(std::span<const Vector3> data, double concent
       cutOffCos_(std::max(0.0, 1.0 - (std::log(concentration) + std::log(1000.0)) / concentration)),
       cutOffAngle_(std::acos(cutOffCos_)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(cutOffCos_))) {
-    static const AddKernelRowFunction addRow = ChooseAddKernelRow();
+    static const AddKernelFunction addKernel = ChooseAddKernel();
     const std::size_t count = grid.PaddedNodeCount();
     // Per node: the sum S and the weighted sum G of the ends, held in the
     // arrays that later keep the value and slopes.
-    value_.assign(count, 0.0);
-    dx_.assign(count, 0.0);
-    dy_.assign(count, 0.0);
-    dxy_.assign(count, 0.0);
+    nodes_.assign(4 * count, 0.0f);
+    float* value = nodes_.data();
+    float* dx = value + count;
+    float* dy = dx + count;
+    float* dxy = dy + count;
     const double f = f_;
     // Each datum counts through its end nearer the node: the lower end where
     // cos >= 0, the upper one where its own cos > 0, so none counts twice.
     const double from = cutOffCos_;
-    const double above = std::nextafter(from, 2.0);
+    const double above = std::nextafter(static_cast<float>(from), 2.0f);
+    std::vector<NodeRun> runs;
     for (const Vector3& u : buckets_.Ends()) {
         const Vector3 v{-u.x, -u.y, -u.z};
         for (const auto& [e, least] : {std::pair{u, from}, std::pair{v, above}}) {
-            ForEachRowInCap(grid, e, cutOffAngle_, [&](int k, int first, int last) {
-                const std::size_t row = grid.Index(0, k);
-                addRow(grid.Xs() + row, grid.Ys() + row, grid.Zs() + row, first, last, e, f, least,
-                       value_.data() + row, dx_.data() + row, dy_.data() + row, dxy_.data() + row);
-            });
+            CapRuns(grid, e, cutOffAngle_, runs);
+            addKernel(grid.Xs(), grid.Ys(), grid.Zs(), runs.data(), runs.size(), e, f, least, value,
+                      dx, dy, dxy);
         }
     }
     // Chain rule through the net's inverse map p(X, Y): dS/dX = f G . p_X.
@@ -267,11 +299,12 @@ ExponentialField::ExponentialField(std::span<const Vector3> data, double concent
             const double x = grid.Coordinate(j);
             const std::size_t node = grid.Index(j, k);
             const double q = std::sqrt(std::max(1e-300, 1.0 - 0.25 * (x * x + y * y)));
-            const Vector3 px{q - x * x / (4.0 * q), -x * y / (4.0 * q), -x};
-            const Vector3 py{-x * y / (4.0 * q), q - y * y / (4.0 * q), -y};
-            const Vector3 g{dx_[node], dy_[node], dxy_[node]};
-            dx_[node] = h * f * Dot(g, px);
-            dy_[node] = h * f * Dot(g, py);
+            const double quarter = 0.25 / q;
+            const Vector3 px{q - x * x * quarter, -x * y * quarter, -x};
+            const Vector3 py{-x * y * quarter, q - y * y * quarter, -y};
+            const Vector3 g{dx[node], dy[node], dxy[node]};
+            dx[node] = static_cast<float>(h * f * Dot(g, px));
+            dy[node] = static_cast<float>(h * f * Dot(g, py));
         }
     }
     for (int k = 0; k < grid.Size(); ++k) {
@@ -283,14 +316,14 @@ ExponentialField::ExponentialField(std::span<const Vector3> data, double concent
             double sum = 0.0;
             int terms = 0;
             if (k1 > k0) {
-                sum += (dx_[grid.Index(j, k1)] - dx_[grid.Index(j, k0)]) / (k1 - k0);
+                sum += (double(dx[grid.Index(j, k1)]) - dx[grid.Index(j, k0)]) / (k1 - k0);
                 ++terms;
             }
             if (j1 > j0) {
-                sum += (dy_[grid.Index(j1, k)] - dy_[grid.Index(j0, k)]) / (j1 - j0);
+                sum += (double(dy[grid.Index(j1, k)]) - dy[grid.Index(j0, k)]) / (j1 - j0);
                 ++terms;
             }
-            dxy_[grid.Index(j, k)] = terms > 0 ? sum / terms : 0.0;
+            dxy[grid.Index(j, k)] = static_cast<float>(terms > 0 ? sum / terms : 0.0);
         }
     }
 }
@@ -302,8 +335,9 @@ double ExponentialField::InterpolateNet(NetPoint q) const {
         return std::nan("");
     }
     const Hermite hu = HermiteAt(u), hv = HermiteAt(v);
+    const float *value = Array(0), *dx = Array(1), *dy = Array(2), *dxy = Array(3);
     auto corner = [&](std::size_t n, double au, double bu, double av, double bv) {
-        return value_[n] * au * av + dx_[n] * bu * av + dy_[n] * au * bv + dxy_[n] * bu * bv;
+        return value[n] * au * av + dx[n] * bu * av + dy[n] * au * bv + dxy[n] * bu * bv;
     };
     return corner(grid_.Index(j, k), hu.A0, hu.B0, hv.A0, hv.B0) +
            corner(grid_.Index(j + 1, k), hu.A1, hu.B1, hv.A0, hv.B0) +
@@ -322,8 +356,8 @@ double ExponentialField::Interpolate(const Vector3& p) const {
 // bisection whenever a step would leave it.
 double ExponentialField::EdgeRoot(int j, int k, int dj, int dk, double level) const {
     const std::size_t n0 = grid_.Index(j, k), n1 = grid_.Index(j + dj, k + dk);
-    const std::vector<double>& slope = dj == 1 ? dx_ : dy_;
-    const double f0 = value_[n0] - level, f1 = value_[n1] - level;
+    const float* slope = Array(dj == 1 ? 1 : 2);
+    const double f0 = NodeValue(n0) - level, f1 = NodeValue(n1) - level;
     const double d0 = slope[n0], d1 = slope[n1];
     auto value = [&](double t) {
         const Hermite b = HermiteAt(t);
@@ -477,9 +511,9 @@ CountField::CountField(std::span<const Vector3> data, double countFrom, const Ne
     auto add = [&](std::vector<int>& to, const Vector3& e, double radius, double least) {
         ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
             const std::size_t row = grid.Index(0, k);
-            const double* x = grid.Xs() + row;
-            const double* y = grid.Ys() + row;
-            const double* z = grid.Zs() + row;
+            const float* x = grid.Xs() + row;
+            const float* y = grid.Ys() + row;
+            const float* z = grid.Zs() + row;
             int* out = to.data() + row;
             for (int j = first; j <= last; ++j) {
                 out[j] += e.x * x[j] + e.y * y[j] + e.z * z[j] >= least ? 1 : 0;

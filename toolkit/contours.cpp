@@ -329,6 +329,28 @@ std::optional<Vector3> CrossingNear(const LevelField& field, const Vector3& p, c
     return std::nullopt;
 }
 
+// A point where the level is crossed within angle reach of p, sought on
+// rings of doubling radius in eight directions, so that the nearest part of
+// a jagged boundary is found whichever way it lies; n is a unit tangent.
+std::optional<Vector3> CrossingAround(const LevelField& field, const Vector3& p, const Vector3& n,
+                                      double reach) {
+    const bool here = field.Above(p);
+    const Vector3 m = Cross(p, n);
+    for (double r = std::min(kStepHalfWidth, reach); r <= reach; r *= 2.0) {
+        for (int i = 0; i < 8; ++i) {
+            const double angle = i * (kPi / 4.0);
+            const Vector3 d{n.x * std::cos(angle) + m.x * std::sin(angle),
+                            n.y * std::cos(angle) + m.y * std::sin(angle),
+                            n.z * std::cos(angle) + m.z * std::sin(angle)};
+            const Vector3 q = Along(p, d, r);
+            if (field.Above(q) != here) {
+                return field.ArcCrossing(p, q);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 // Where the segment from a (lower hemisphere) to b (upper) meets the
 // primitive, moved along the primitive onto the level.
 Vector3 PrimitiveCrossing(const LevelField& field, const Vector3& a, const Vector3& b) {
@@ -392,8 +414,10 @@ std::vector<Chain> ClipToLowerHemisphere(const LevelField& field, const Chain& c
 // Halves the segment from a to b, moving each new vertex across onto the
 // level, until no part is longer than kMaxSegment and both of its drawn
 // midpoints lie on the level.
-void Refine(const LevelField& field, const Vector3& a, const Vector3& b, int depth,
-            std::vector<Vector3>& out) {
+// before and after are the line's vertices next to a and b (a and b
+// themselves at an open end).
+void Refine(const LevelField& field, const Vector3& before, const Vector3& a, const Vector3& b,
+            const Vector3& after, int depth, std::vector<Vector3>& out) {
     const double length = AngleBetween(a, b);
     if (depth >= kMaxRefinement || length < field.FinestSegment()) {
         return;
@@ -407,20 +431,39 @@ void Refine(const LevelField& field, const Vector3& a, const Vector3& b, int dep
             return;
         }
     }
-    // Where the density is nearly flat the line can wander about a segment's
-    // length from the chord, so the search widens; a crossing that would
-    // make a spike belongs to another part of the line and is refused.
-    // A cusp of the count's boundary (two circles meeting at a sharp angle)
-    // can cross the chord itself, so the chord is searched last.
+    // Where the density is nearly flat, or round a corner of the count's
+    // boundary, the line strays from the chord, so the search widens. A new
+    // vertex on the line's next vertex either side, or far off, belongs to
+    // another part of the line (across an island a cell wide, say) and
+    // splitting towards it would go round in circles. A cusp of the count's
+    // boundary (two circles meeting at a sharp angle) can cross the chord
+    // itself, so the chord is searched last.
+    auto progress = [&](const std::optional<Vector3>& q) {
+        if (!q || std::max(AngleBetween(a, *q), AngleBetween(*q, b)) > 1.5 * length) {
+            return false;
+        }
+        const double apart = 0.25 * length;
+        return (AngleBetween(before, a) < 1e-12 || AngleBetween(*q, before) > apart) &&
+               (AngleBetween(after, b) < 1e-12 || AngleBetween(*q, after) > apart);
+    };
     std::optional<Vector3> c;
     for (double width = 0.5 * length; !c && width <= 2.0 * length; width *= 2.0) {
         c = CrossingNear(field, ea, n, width);
-        if (c && std::max(AngleBetween(a, *c), AngleBetween(*c, b)) > 1.5 * length) {
+        if (!progress(c)) {
             c.reset();
         }
     }
     if (!c) {
         c = CrossingNear(field, ea, TangentAt(ea, {b.x - a.x, b.y - a.y, b.z - a.z}), 0.5 * length);
+        if (!progress(c)) {
+            c.reset();
+        }
+    }
+    if (!c) {
+        c = CrossingAround(field, ea, n, 0.45 * length);
+        if (!progress(c)) {
+            c.reset();
+        }
     }
     if (!c || c->z < -1e-9) {
         return;
@@ -430,26 +473,38 @@ void Refine(const LevelField& field, const Vector3& a, const Vector3& b, int dep
         const double h = std::hypot(q.x, q.y);
         q = {q.x / h, q.y / h, 0.0};
     }
-    Refine(field, a, q, depth + 1, out);
+    Refine(field, before, a, q, b, depth + 1, out);
     out.push_back(q);
-    Refine(field, q, b, depth + 1, out);
+    Refine(field, a, q, b, after, depth + 1, out);
 }
 
 ContourLine Finish(const LevelField& field, const Chain& chain) {
     std::vector<Vector3> points;
     const std::vector<Vector3>& p = chain.Points;
+    const std::size_t m = p.size();
+    // The vertices next to vertex i; an open line's ends stand for themselves.
+    auto previous = [&](std::size_t i) -> const Vector3& {
+        return chain.Closed ? p[(i + m - 1) % m] : p[i == 0 ? 0 : i - 1];
+    };
+    auto following = [&](std::size_t i) -> const Vector3& {
+        return chain.Closed ? p[(i + 1) % m] : p[std::min(i + 1, m - 1)];
+    };
     points.push_back(p.front());
-    for (std::size_t i = 0; i + 1 < p.size(); ++i) {
-        Refine(field, p[i], p[i + 1], 0, points);
+    for (std::size_t i = 0; i + 1 < m; ++i) {
+        Refine(field, previous(i), p[i], p[i + 1], following(i + 1), 0, points);
         points.push_back(p[i + 1]);
     }
     if (chain.Closed) {
-        Refine(field, p.back(), p.front(), 0, points);
+        Refine(field, previous(m - 1), p[m - 1], p[0], following(0), 0, points);
     }
     ContourLine line;
     line.Closed = chain.Closed;
     line.Vertices.reserve(points.size());
-    for (const Vector3& v : points) {
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const Vector3& v = points[i];
+        if (i > 0 && AngleBetween(points[i - 1], v) < 1e-12) {
+            continue; // a vertex found twice
+        }
         IncDec d = VectorToDirection(v.x, v.y, v.z);
         d.Inc = std::max(d.Inc, 0.0);
         line.Vertices.push_back(d);

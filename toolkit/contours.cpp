@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -236,10 +237,7 @@ std::vector<Chain> TraceLevel(const NetGrid& grid, const LevelField& field,
         return it->second;
     };
     for (const CellSpan& cell : cells) {
-        if (cell.High < level) {
-            break;
-        }
-        if (!(cell.Low < level)) {
+        if (cell.High < level || !(cell.Low < level)) {
             continue;
         }
         const int j = cell.J, k = cell.K;
@@ -313,18 +311,30 @@ std::vector<Chain> TraceLevel(const NetGrid& grid, const LevelField& field,
     return chains;
 }
 
+// Which crossings a search may return.
+using Accept = std::function<bool(const Vector3&)>;
+bool AcceptAny(const Vector3&) {
+    return true;
+}
+
 // A point where the level crosses the arc through p along the unit tangent
 // n, within angle w of p; the nearer side is tried first.
 std::optional<Vector3> CrossingNear(const LevelField& field, const Vector3& p, const Vector3& n,
-                                    double w) {
+                                    double w, const Accept& accept = AcceptAny) {
     const bool here = field.Above(p);
     const Vector3 ahead = Along(p, n, w);
     if (field.Above(ahead) != here) {
-        return field.ArcCrossing(p, ahead);
+        const Vector3 c = field.ArcCrossing(p, ahead);
+        if (accept(c)) {
+            return c;
+        }
     }
     const Vector3 behind = Along(p, n, -w);
     if (field.Above(behind) != here) {
-        return field.ArcCrossing(behind, p);
+        const Vector3 c = field.ArcCrossing(behind, p);
+        if (accept(c)) {
+            return c;
+        }
     }
     return std::nullopt;
 }
@@ -333,7 +343,7 @@ std::optional<Vector3> CrossingNear(const LevelField& field, const Vector3& p, c
 // rings of doubling radius in eight directions, so that the nearest part of
 // a jagged boundary is found whichever way it lies; n is a unit tangent.
 std::optional<Vector3> CrossingAround(const LevelField& field, const Vector3& p, const Vector3& n,
-                                      double reach) {
+                                      double reach, const Accept& accept) {
     const bool here = field.Above(p);
     const Vector3 m = Cross(p, n);
     for (double r = std::min(kStepHalfWidth, reach); r <= reach; r *= 2.0) {
@@ -344,7 +354,10 @@ std::optional<Vector3> CrossingAround(const LevelField& field, const Vector3& p,
                             n.z * std::cos(angle) + m.z * std::sin(angle)};
             const Vector3 q = Along(p, d, r);
             if (field.Above(q) != here) {
-                return field.ArcCrossing(p, q);
+                const Vector3 c = field.ArcCrossing(p, q);
+                if (accept(c)) {
+                    return c;
+                }
             }
         }
     }
@@ -359,8 +372,12 @@ Vector3 PrimitiveCrossing(const LevelField& field, const Vector3& a, const Vecto
     const double h = std::hypot(x, y);
     Vector3 q{x / h, y / h, 0.0};
     const Vector3 along{-q.y, q.x, 0.0};
-    const std::optional<Vector3> c =
-        CrossingNear(field, q, along, std::max(AngleBetween(a, b), 1e-7));
+    // A jagged count boundary can meet the primitive a little off the chord.
+    const double length = std::max(AngleBetween(a, b), 1e-7);
+    std::optional<Vector3> c;
+    for (double width = length; !c && width <= 4.0 * length; width *= 2.0) {
+        c = CrossingNear(field, q, along, width);
+    }
     if (c) {
         const double hc = std::hypot(c->x, c->y);
         q = {c->x / hc, c->y / hc, 0.0};
@@ -438,32 +455,25 @@ void Refine(const LevelField& field, const Vector3& before, const Vector3& a, co
     // splitting towards it would go round in circles. A cusp of the count's
     // boundary (two circles meeting at a sharp angle) can cross the chord
     // itself, so the chord is searched last.
-    auto progress = [&](const std::optional<Vector3>& q) {
-        if (!q || std::max(AngleBetween(a, *q), AngleBetween(*q, b)) > 1.5 * length) {
+    // Nor may it lie above the primitive.
+    const Accept progress = [&](const Vector3& q) {
+        if (q.z < -1e-9 || std::max(AngleBetween(a, q), AngleBetween(q, b)) > 1.5 * length) {
             return false;
         }
         const double apart = 0.25 * length;
-        return (AngleBetween(before, a) < 1e-12 || AngleBetween(*q, before) > apart) &&
-               (AngleBetween(after, b) < 1e-12 || AngleBetween(*q, after) > apart);
+        return (AngleBetween(before, a) < 1e-12 || AngleBetween(q, before) > apart) &&
+               (AngleBetween(after, b) < 1e-12 || AngleBetween(q, after) > apart);
     };
     std::optional<Vector3> c;
     for (double width = 0.5 * length; !c && width <= 2.0 * length; width *= 2.0) {
-        c = CrossingNear(field, ea, n, width);
-        if (!progress(c)) {
-            c.reset();
-        }
+        c = CrossingNear(field, ea, n, width, progress);
     }
     if (!c) {
-        c = CrossingNear(field, ea, TangentAt(ea, {b.x - a.x, b.y - a.y, b.z - a.z}), 0.5 * length);
-        if (!progress(c)) {
-            c.reset();
-        }
+        c = CrossingNear(field, ea, TangentAt(ea, {b.x - a.x, b.y - a.y, b.z - a.z}), 0.5 * length,
+                         progress);
     }
     if (!c) {
-        c = CrossingAround(field, ea, n, 0.45 * length);
-        if (!progress(c)) {
-            c.reset();
-        }
+        c = CrossingAround(field, ea, n, 0.45 * length, progress);
     }
     if (!c || c->z < -1e-9) {
         return;
@@ -523,8 +533,7 @@ std::vector<ContourLine> LinesOf(const NetGrid& grid, const LevelField& field,
     return lines;
 }
 
-// The cells that some level in [lowest, highest] crosses, in decreasing order
-// of their largest corner value (ties in grid order).
+// The cells that some level in [lowest, highest] crosses, in grid order.
 template <class Value>
 std::vector<CellSpan> CellSpans(const NetGrid& grid, Value value, double lowest, double highest) {
     std::vector<CellSpan> cells;
@@ -542,12 +551,6 @@ std::vector<CellSpan> CellSpans(const NetGrid& grid, Value value, double lowest,
             }
         }
     }
-    std::sort(cells.begin(), cells.end(), [](const CellSpan& a, const CellSpan& b) {
-        if (a.High != b.High) {
-            return a.High > b.High;
-        }
-        return a.K != b.K ? a.K < b.K : a.J < b.J;
-    });
     return cells;
 }
 

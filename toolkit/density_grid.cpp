@@ -425,6 +425,7 @@ FieldMaximum ExponentialField::Maximum() const {
     struct Peak {
         double Value;
         NetPoint At;
+        std::size_t Node; // breaks ties, so that the order is the same everywhere
     };
     std::vector<Peak> peaks;
     const double h = grid_.Spacing();
@@ -446,22 +447,23 @@ FieldMaximum ExponentialField::Maximum() const {
             if (!peak) {
                 continue;
             }
-            Peak best{value, {grid_.Coordinate(j), grid_.Coordinate(k)}};
+            Peak best{value, {grid_.Coordinate(j), grid_.Coordinate(k)}, grid_.Index(j, k)};
             for (int b = -4; b <= 4; ++b) {
                 for (int a = -4; a <= 4; ++a) {
                     const NetPoint q{grid_.Coordinate(j) + 0.25 * a * h,
                                      grid_.Coordinate(k) + 0.25 * b * h};
                     const double v = InterpolateNet(q);
                     if (v > best.Value) {
-                        best = {v, q};
+                        best = {v, q, best.Node};
                     }
                 }
             }
             peaks.push_back(best);
         }
     }
-    std::stable_sort(peaks.begin(), peaks.end(),
-                     [](const Peak& a, const Peak& b) { return a.Value > b.Value; });
+    std::sort(peaks.begin(), peaks.end(), [](const Peak& a, const Peak& b) {
+        return a.Value != b.Value ? a.Value > b.Value : a.Node < b.Node;
+    });
     // The interpolation errs by far less than 2% of the top, so only peaks
     // that close to the best can hold the maximum; mean shift finishes them
     // on the exact sum.
@@ -620,8 +622,12 @@ FieldMaximum CountField::Maximum() const {
             }
         }
     }
-    std::stable_sort(cells.begin(), cells.end(),
-                     [](const Cell& a, const Cell& b) { return a.bound > b.bound; });
+    std::sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) {
+        if (a.bound != b.bound) {
+            return a.bound > b.bound;
+        }
+        return a.k != b.k ? a.k < b.k : a.j < b.j;
+    });
     const std::span<const Vector3> ends = buckets_.Ends();
     std::vector<Vector3> stack; // candidates of the regions being split, innermost last
     long regions = 0;

@@ -109,9 +109,11 @@ public:
     // The sum over the data within the cut-off angle of p; with gradient,
     // also the sum of exp(...) times the datum's end nearer p.
     double Sum(const Vector3& p, Vector3* gradient = nullptr) const;
-    // The largest sum: mean shift (each step moves to the kernel-weighted mean
-    // of the nearer ends, which never lowers the sum) from every grid node
-    // that tops its neighbours within 20% of the largest node value.
+    // The largest sum. Every grid node that tops its neighbours within 20% of
+    // the largest node value has its peak sought on the interpolated sum; the
+    // peaks within 2% of the best (at most 16) are finished by mean shift on
+    // the exact sum, each step moving to the kernel-weighted mean of the
+    // nearer ends, which never lowers the sum (the kernel is convex in p).
     FieldMaximum Maximum() const;
 
 private:

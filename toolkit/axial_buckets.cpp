@@ -1,0 +1,33 @@
+#include "axial_buckets.h"
+
+#include <algorithm>
+
+AxialBuckets::AxialBuckets(std::span<const Vector3> data, double cellSize) {
+    cell_ = std::clamp(cellSize, 0.02, 2.0);
+    nx_ = static_cast<int>(std::ceil(2.0 / cell_));
+    nz_ = static_cast<int>(std::ceil(1.0 / cell_));
+    const std::size_t cubes = static_cast<std::size_t>(nx_) * nx_ * nz_;
+    std::vector<int> cubeOf(data.size());
+    std::vector<int> count(cubes + 1, 0);
+    std::vector<Vector3> lower(data.size());
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        Vector3 u = data[i];
+        if (u.z < 0.0) {
+            u = {-u.x, -u.y, -u.z};
+        }
+        lower[i] = u;
+        const std::size_t cube =
+            (static_cast<std::size_t>(CellOf(u.z, 0.0, nz_)) * nx_ + CellOf(u.y, -1.0, nx_)) * nx_ +
+            CellOf(u.x, -1.0, nx_);
+        cubeOf[i] = static_cast<int>(cube);
+        ++count[cube + 1];
+    }
+    for (std::size_t c = 0; c < cubes; ++c) {
+        count[c + 1] += count[c];
+    }
+    start_ = count;
+    ends_.resize(data.size());
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        ends_[static_cast<std::size_t>(count[static_cast<std::size_t>(cubeOf[i])]++)] = lower[i];
+    }
+}

@@ -1,0 +1,676 @@
+#include "contours.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+
+#include "angles.h"
+#include "density_grid.h"
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kMaxSegment = kDegToRad;           // longest segment left in a line
+constexpr double kStepHalfWidth = 0.05 * kDegToRad; // see StepLevel::OnLevel
+constexpr double kSmoothTolerance = 0.002;          // of the maximum, see SmoothLevel::OnLevel
+constexpr int kMaxRefinement = 12;                  // halvings of one segment
+
+double Dot(const Vector3& a, const Vector3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+Vector3 Cross(const Vector3& a, const Vector3& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+Vector3 Normalized(const Vector3& v) {
+    const double length = std::sqrt(Dot(v, v));
+    return {v.x / length, v.y / length, v.z / length};
+}
+
+double AngleBetween(const Vector3& a, const Vector3& b) {
+    const Vector3 d{a.x - b.x, a.y - b.y, a.z - b.z};
+    const Vector3 s{a.x + b.x, a.y + b.y, a.z + b.z};
+    return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
+}
+
+// The point at angle t from p along the unit tangent n.
+Vector3 Along(const Vector3& p, const Vector3& n, double t) {
+    const double c = std::cos(t), s = std::sin(t);
+    return {p.x * c + n.x * s, p.y * c + n.y * s, p.z * c + n.z * s};
+}
+
+// The unit tangent at p nearest to n.
+Vector3 TangentAt(const Vector3& p, const Vector3& n) {
+    const double d = Dot(n, p);
+    return Normalized({n.x - d * p.x, n.y - d * p.y, n.z - d * p.z});
+}
+
+// Midpoints of a segment as the net draws it: halfway in equal-area net
+// coordinates, and halfway in equal-angle (stereographic) ones.
+Vector3 EqualAreaMidpoint(const Vector3& a, const Vector3& b) {
+    const NetPoint p = NetOf(a), q = NetOf(b);
+    return PointOfNet(0.5 * (p.X + q.X), 0.5 * (p.Y + q.Y));
+}
+
+Vector3 EqualAngleMidpoint(const Vector3& a, const Vector3& b) {
+    const double x = 0.5 * (a.x / (1.0 + a.z) + b.x / (1.0 + b.z));
+    const double y = 0.5 * (a.y / (1.0 + a.z) + b.y / (1.0 + b.z));
+    const double r2 = x * x + y * y;
+    return {2.0 * x / (1.0 + r2), 2.0 * y / (1.0 + r2), (1.0 - r2) / (1.0 + r2)};
+}
+
+// One level of one density field, as the tracer asks about it. "Above" means
+// at or above the level.
+class LevelField {
+public:
+    virtual ~LevelField() = default;
+    virtual bool NodeAbove(std::size_t node) const = 0;
+    // Where the level crosses the grid edge from node (j, k) to
+    // (j + dj, k + dk), whose ends lie on either side.
+    virtual Vector3 EdgeCrossing(int j, int k, int dj, int dk) const = 0;
+    virtual bool Above(const Vector3& p) const = 0;
+    // Whether p lies on the level; n is a unit tangent across the line.
+    virtual bool OnLevel(const Vector3& p, const Vector3& n) const = 0;
+    // A point of the arc from a to b where the level is crossed; a and b lie
+    // on either side.
+    virtual Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const = 0;
+    // Segments shorter than this are not split further.
+    virtual double FinestSegment() const { return 1e-9; }
+};
+
+// Exponential Kamb: the interpolated sum. On the level means within 0.2% of
+// the maximum of it, which leaves the rest of the 1% to the interpolation.
+class SmoothLevel final : public LevelField {
+public:
+    SmoothLevel(const ExponentialField& field, double level, double tolerance)
+        : field_(field), level_(level), tolerance_(tolerance) {}
+
+    bool NodeAbove(std::size_t node) const override { return field_.NodeValue(node) >= level_; }
+
+    Vector3 EdgeCrossing(int j, int k, int dj, int dk) const override {
+        const NetGrid& grid = field_.Grid();
+        const double t = field_.EdgeRoot(j, k, dj, dk, level_);
+        return PointOfNet(grid.Coordinate(j) + t * dj * grid.Spacing(),
+                          grid.Coordinate(k) + t * dk * grid.Spacing());
+    }
+
+    bool Above(const Vector3& p) const override { return field_.Interpolate(p) >= level_; }
+
+    bool OnLevel(const Vector3& p, const Vector3&) const override {
+        return std::fabs(field_.Interpolate(p) - level_) <= tolerance_;
+    }
+
+    // Regula falsi with the Illinois halving, along the chord's projection.
+    Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const override {
+        auto at = [&](double t) {
+            return Normalized(
+                {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)});
+        };
+        double t0 = 0.0, t1 = 1.0;
+        double g0 = field_.Interpolate(a) - level_, g1 = field_.Interpolate(b) - level_;
+        if (!std::isfinite(g0) || !std::isfinite(g1)) {
+            return at(0.5);
+        }
+        int side = 0;
+        for (int iteration = 0; iteration < 100 && t1 - t0 > 1e-12; ++iteration) {
+            double t = (t0 * g1 - t1 * g0) / (g1 - g0);
+            if (!(t > t0 && t < t1)) {
+                t = 0.5 * (t0 + t1);
+            }
+            const double g = field_.Interpolate(at(t)) - level_;
+            if (!std::isfinite(g)) {
+                break;
+            }
+            if ((g >= 0.0) == (g0 >= 0.0)) {
+                t0 = t;
+                g0 = g;
+                if (side == -1) {
+                    g1 *= 0.5;
+                }
+                side = -1;
+            } else {
+                t1 = t;
+                g1 = g;
+                if (side == 1) {
+                    g0 *= 0.5;
+                }
+                side = 1;
+            }
+            if (g == 0.0) {
+                return at(t);
+            }
+        }
+        return at(std::fabs(g0) < std::fabs(g1) ? t0 : t1);
+    }
+
+private:
+    const ExponentialField& field_;
+    double level_;
+    double tolerance_;
+};
+
+// Kamb and 1% area: the count. The level cannot be met, only crossed, so a
+// point is on it when the count straddles the threshold within
+// kStepHalfWidth of it. With many data a circle's edge crosses the line every
+// few hundredths of a degree and the boundary is jagged at that scale, so
+// the line follows it to within a fraction of a pixel, not edge by edge:
+// segments shorter than twice kStepHalfWidth have their midpoint that close
+// to an end and are not split.
+class StepLevel final : public LevelField {
+public:
+    StepLevel(const CountField& field, int threshold) : field_(field), threshold_(threshold) {}
+
+    bool NodeAbove(std::size_t node) const override { return field_.NodeCount(node) >= threshold_; }
+
+    Vector3 EdgeCrossing(int j, int k, int dj, int dk) const override {
+        const NetGrid& grid = field_.Grid();
+        return field_.Crossing(grid.Point(grid.Index(j, k)), grid.Point(grid.Index(j + dj, k + dk)),
+                               threshold_);
+    }
+
+    bool Above(const Vector3& p) const override { return field_.Count(p) >= threshold_; }
+
+    // Eight points about p, so that a thin wedge of either side that the
+    // line cuts across counts as near, in whatever direction it lies.
+    bool OnLevel(const Vector3& p, const Vector3& n) const override {
+        const Vector3 m = Cross(p, n);
+        bool seen[2] = {false, false};
+        for (int i = 0; i < 8; ++i) {
+            const double angle = i * (kPi / 4.0);
+            const Vector3 d{n.x * std::cos(angle) + m.x * std::sin(angle),
+                            n.y * std::cos(angle) + m.y * std::sin(angle),
+                            n.z * std::cos(angle) + m.z * std::sin(angle)};
+            seen[Above(Along(p, d, kStepHalfWidth)) ? 1 : 0] = true;
+            if (seen[0] && seen[1]) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const override {
+        return field_.Crossing(a, b, threshold_);
+    }
+
+    double FinestSegment() const override { return 2.0 * kStepHalfWidth; }
+
+private:
+    const CountField& field_;
+    int threshold_;
+};
+
+struct Chain {
+    std::vector<Vector3> Points;
+    bool Closed = false;
+};
+
+// A grid cell that the level may cross: the least and largest corner value.
+struct CellSpan {
+    double Low, High;
+    int J, K;
+};
+
+// Marching squares over the cells whose corners straddle the level. Segments
+// run from the edge where the corners, taken counterclockwise in net
+// coordinates, rise through the level to the edge where they fall, so the
+// higher side lies to the right in (X north, Y east): to the left as drawn.
+// Saddles are split by the density at the cell's centre.
+std::vector<Chain> TraceLevel(const NetGrid& grid, const LevelField& field,
+                              std::span<const CellSpan> cells, double level) {
+    std::vector<Vector3> vertices;
+    std::vector<int> next;
+    std::vector<char> entered;
+    std::unordered_map<std::size_t, int> vertexOfEdge;
+    // Edge ids: 2 (node index) for the edge towards +X, + 1 for the one towards +Y.
+    auto vertexOf = [&](int j, int k, int dj, int dk) {
+        const std::size_t id = 2 * grid.Index(j, k) + (dk == 1 ? 1 : 0);
+        const auto [it, added] = vertexOfEdge.try_emplace(id, static_cast<int>(vertices.size()));
+        if (added) {
+            vertices.push_back(field.EdgeCrossing(j, k, dj, dk));
+            next.push_back(-1);
+            entered.push_back(0);
+        }
+        return it->second;
+    };
+    for (const CellSpan& cell : cells) {
+        if (cell.High < level || !(cell.Low < level)) {
+            continue;
+        }
+        const int j = cell.J, k = cell.K;
+        // Corners counterclockwise from (j, k); edge e runs from corner e to e + 1.
+        const bool above[4] = {
+            field.NodeAbove(grid.Index(j, k)), field.NodeAbove(grid.Index(j + 1, k)),
+            field.NodeAbove(grid.Index(j + 1, k + 1)), field.NodeAbove(grid.Index(j, k + 1))};
+        auto edgeVertex = [&](int e) {
+            switch (e) {
+            case 0:
+                return vertexOf(j, k, 1, 0);
+            case 1:
+                return vertexOf(j + 1, k, 0, 1);
+            case 2:
+                return vertexOf(j, k + 1, 1, 0);
+            default:
+                return vertexOf(j, k, 0, 1);
+            }
+        };
+        int rising[2], falling[2];
+        int risingCount = 0, fallingCount = 0;
+        for (int e = 0; e < 4; ++e) {
+            if (!above[e] && above[(e + 1) % 4]) {
+                rising[risingCount++] = e;
+            } else if (above[e] && !above[(e + 1) % 4]) {
+                falling[fallingCount++] = e;
+            }
+        }
+        auto link = [&](int from, int to) {
+            const int a = edgeVertex(from), b = edgeVertex(to);
+            next[static_cast<std::size_t>(a)] = b;
+            entered[static_cast<std::size_t>(b)] = 1;
+        };
+        if (risingCount == 1) {
+            link(rising[0], falling[0]);
+            continue;
+        }
+        // A saddle: with a high centre the low corners are cut off (each rising
+        // edge joins the falling edge before it), else the high ones.
+        const double h = grid.Spacing();
+        const bool centreAbove =
+            field.Above(PointOfNet(grid.Coordinate(j) + 0.5 * h, grid.Coordinate(k) + 0.5 * h));
+        for (int r = 0; r < 2; ++r) {
+            const int e = rising[r];
+            link(e, centreAbove ? (e + 3) % 4 : (e + 1) % 4);
+        }
+    }
+    std::vector<Chain> chains;
+    std::vector<char> visited(vertices.size(), 0);
+    auto walk = [&](int start) {
+        Chain chain;
+        int v = start;
+        while (v >= 0 && !visited[static_cast<std::size_t>(v)]) {
+            visited[static_cast<std::size_t>(v)] = 1;
+            chain.Points.push_back(vertices[static_cast<std::size_t>(v)]);
+            v = next[static_cast<std::size_t>(v)];
+        }
+        chain.Closed = v == start;
+        chains.push_back(std::move(chain));
+    };
+    for (std::size_t v = 0; v < vertices.size(); ++v) {
+        if (!entered[v] && !visited[v]) {
+            walk(static_cast<int>(v));
+        }
+    }
+    for (std::size_t v = 0; v < vertices.size(); ++v) {
+        if (!visited[v]) {
+            walk(static_cast<int>(v));
+        }
+    }
+    return chains;
+}
+
+// Which crossings a search may return.
+using Accept = std::function<bool(const Vector3&)>;
+bool AcceptAny(const Vector3&) {
+    return true;
+}
+
+// A point where the level crosses the arc through p along the unit tangent
+// n, within angle w of p; the nearer side is tried first.
+std::optional<Vector3> CrossingNear(const LevelField& field, const Vector3& p, const Vector3& n,
+                                    double w, const Accept& accept = AcceptAny) {
+    const bool here = field.Above(p);
+    const Vector3 ahead = Along(p, n, w);
+    if (field.Above(ahead) != here) {
+        const Vector3 c = field.ArcCrossing(p, ahead);
+        if (accept(c)) {
+            return c;
+        }
+    }
+    const Vector3 behind = Along(p, n, -w);
+    if (field.Above(behind) != here) {
+        const Vector3 c = field.ArcCrossing(behind, p);
+        if (accept(c)) {
+            return c;
+        }
+    }
+    return std::nullopt;
+}
+
+// A point where the level is crossed within angle reach of p, sought on
+// rings of doubling radius in eight directions, so that the nearest part of
+// a jagged boundary is found whichever way it lies; n is a unit tangent.
+std::optional<Vector3> CrossingAround(const LevelField& field, const Vector3& p, const Vector3& n,
+                                      double reach, const Accept& accept) {
+    const bool here = field.Above(p);
+    const Vector3 m = Cross(p, n);
+    for (double r = std::min(kStepHalfWidth, reach); r <= reach; r *= 2.0) {
+        for (int i = 0; i < 8; ++i) {
+            const double angle = i * (kPi / 4.0);
+            const Vector3 d{n.x * std::cos(angle) + m.x * std::sin(angle),
+                            n.y * std::cos(angle) + m.y * std::sin(angle),
+                            n.z * std::cos(angle) + m.z * std::sin(angle)};
+            const Vector3 q = Along(p, d, r);
+            if (field.Above(q) != here) {
+                const Vector3 c = field.ArcCrossing(p, q);
+                if (accept(c)) {
+                    return c;
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Where the segment from a (lower hemisphere) to b (upper) meets the
+// primitive, moved along the primitive onto the level.
+Vector3 PrimitiveCrossing(const LevelField& field, const Vector3& a, const Vector3& b) {
+    const double t = a.z / (a.z - b.z);
+    const double x = a.x + t * (b.x - a.x), y = a.y + t * (b.y - a.y);
+    const double h = std::hypot(x, y);
+    Vector3 q{x / h, y / h, 0.0};
+    const Vector3 along{-q.y, q.x, 0.0};
+    // A jagged count boundary can meet the primitive a little off the chord.
+    const double length = std::max(AngleBetween(a, b), 1e-7);
+    std::optional<Vector3> c;
+    for (double width = length; !c && width <= 4.0 * length; width *= 2.0) {
+        c = CrossingNear(field, q, along, width);
+    }
+    if (c) {
+        const double hc = std::hypot(c->x, c->y);
+        q = {c->x / hc, c->y / hc, 0.0};
+    }
+    return q;
+}
+
+// The parts of a chain on the lower hemisphere (z >= 0).
+std::vector<Chain> ClipToLowerHemisphere(const LevelField& field, const Chain& chain) {
+    const std::vector<Vector3>& p = chain.Points;
+    const auto outside =
+        std::find_if(p.begin(), p.end(), [](const Vector3& v) { return v.z < 0.0; });
+    if (outside == p.end()) {
+        return {chain};
+    }
+    std::vector<Vector3> sequence;
+    if (chain.Closed) {
+        sequence.assign(outside, p.end());
+        sequence.insert(sequence.end(), p.begin(), outside + 1);
+    } else {
+        sequence = p;
+    }
+    std::vector<Chain> parts;
+    Chain part;
+    if (sequence.front().z >= 0.0) {
+        part.Points.push_back(sequence.front());
+    }
+    for (std::size_t i = 0; i + 1 < sequence.size(); ++i) {
+        const Vector3& a = sequence[i];
+        const Vector3& b = sequence[i + 1];
+        const bool aIn = a.z >= 0.0, bIn = b.z >= 0.0;
+        if (aIn && bIn) {
+            part.Points.push_back(b);
+        } else if (aIn) {
+            part.Points.push_back(PrimitiveCrossing(field, a, b));
+            if (part.Points.size() >= 2) {
+                parts.push_back(std::move(part));
+            }
+            part = Chain{};
+        } else if (bIn) {
+            part.Points.push_back(PrimitiveCrossing(field, b, a));
+            part.Points.push_back(b);
+        }
+    }
+    if (part.Points.size() >= 2) {
+        parts.push_back(std::move(part));
+    }
+    return parts;
+}
+
+// Halves the segment from a to b, moving each new vertex across onto the
+// level, until no part is longer than kMaxSegment and both of its drawn
+// midpoints lie on the level.
+// before and after are the line's vertices next to a and b (a and b
+// themselves at an open end).
+void Refine(const LevelField& field, const Vector3& before, const Vector3& a, const Vector3& b,
+            const Vector3& after, int depth, std::vector<Vector3>& out) {
+    const double length = AngleBetween(a, b);
+    if (depth >= kMaxRefinement || length < field.FinestSegment()) {
+        return;
+    }
+    const Vector3 normal = Cross(a, b);
+    const Vector3 ea = EqualAreaMidpoint(a, b);
+    const Vector3 n = TangentAt(ea, normal);
+    if (length <= kMaxSegment && field.OnLevel(ea, n)) {
+        const Vector3 ang = EqualAngleMidpoint(a, b);
+        if (field.OnLevel(ang, TangentAt(ang, normal))) {
+            return;
+        }
+    }
+    // Where the density is nearly flat, or round a corner of the count's
+    // boundary, the line strays from the chord, so the search widens. A new
+    // vertex on the line's next vertex either side, or far off, belongs to
+    // another part of the line (across an island a cell wide, say) and
+    // splitting towards it would go round in circles. A cusp of the count's
+    // boundary (two circles meeting at a sharp angle) can cross the chord
+    // itself, so the chord is searched last.
+    // Nor may it lie above the primitive.
+    const Accept progress = [&](const Vector3& q) {
+        if (q.z < -1e-9 || std::max(AngleBetween(a, q), AngleBetween(q, b)) > 1.5 * length) {
+            return false;
+        }
+        const double apart = 0.25 * length;
+        return (AngleBetween(before, a) < 1e-12 || AngleBetween(q, before) > apart) &&
+               (AngleBetween(after, b) < 1e-12 || AngleBetween(q, after) > apart);
+    };
+    std::optional<Vector3> c;
+    for (double width = 0.5 * length; !c && width <= 2.0 * length; width *= 2.0) {
+        c = CrossingNear(field, ea, n, width, progress);
+    }
+    if (!c) {
+        c = CrossingNear(field, ea, TangentAt(ea, {b.x - a.x, b.y - a.y, b.z - a.z}), 0.5 * length,
+                         progress);
+    }
+    if (!c) {
+        c = CrossingAround(field, ea, n, 0.45 * length, progress);
+    }
+    if (!c || c->z < -1e-9) {
+        return;
+    }
+    Vector3 q = *c;
+    if (q.z < 0.0) {
+        const double h = std::hypot(q.x, q.y);
+        q = {q.x / h, q.y / h, 0.0};
+    }
+    Refine(field, before, a, q, b, depth + 1, out);
+    out.push_back(q);
+    Refine(field, a, q, b, after, depth + 1, out);
+}
+
+ContourLine Finish(const LevelField& field, const Chain& chain) {
+    std::vector<Vector3> points;
+    const std::vector<Vector3>& p = chain.Points;
+    const std::size_t m = p.size();
+    // The vertices next to vertex i; an open line's ends stand for themselves.
+    auto previous = [&](std::size_t i) -> const Vector3& {
+        return chain.Closed ? p[(i + m - 1) % m] : p[i == 0 ? 0 : i - 1];
+    };
+    auto following = [&](std::size_t i) -> const Vector3& {
+        return chain.Closed ? p[(i + 1) % m] : p[std::min(i + 1, m - 1)];
+    };
+    points.push_back(p.front());
+    for (std::size_t i = 0; i + 1 < m; ++i) {
+        Refine(field, previous(i), p[i], p[i + 1], following(i + 1), 0, points);
+        points.push_back(p[i + 1]);
+    }
+    if (chain.Closed) {
+        Refine(field, previous(m - 1), p[m - 1], p[0], following(0), 0, points);
+    }
+    ContourLine line;
+    line.Closed = chain.Closed;
+    line.Vertices.reserve(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const Vector3& v = points[i];
+        if (i > 0 && AngleBetween(points[i - 1], v) < 1e-12) {
+            continue; // a vertex found twice
+        }
+        IncDec d = VectorToDirection(v.x, v.y, v.z);
+        d.Inc = std::max(d.Inc, 0.0);
+        line.Vertices.push_back(d);
+    }
+    return line;
+}
+
+std::vector<ContourLine> LinesOf(const NetGrid& grid, const LevelField& field,
+                                 std::span<const CellSpan> cells, double level) {
+    std::vector<ContourLine> lines;
+    for (const Chain& chain : TraceLevel(grid, field, cells, level)) {
+        for (const Chain& part : ClipToLowerHemisphere(field, chain)) {
+            lines.push_back(Finish(field, part));
+        }
+    }
+    return lines;
+}
+
+// The cells that some level in [lowest, highest] crosses, in grid order.
+template <class Value>
+std::vector<CellSpan> CellSpans(const NetGrid& grid, Value value, double lowest, double highest) {
+    std::vector<CellSpan> cells;
+    for (int k = 0; k + 1 < grid.Size(); ++k) {
+        for (int j = grid.RowFirst(k); j < grid.RowLast(k); ++j) {
+            if (!grid.CellValid(j, k)) {
+                continue;
+            }
+            const double v[4] = {value(grid.Index(j, k)), value(grid.Index(j + 1, k)),
+                                 value(grid.Index(j, k + 1)), value(grid.Index(j + 1, k + 1))};
+            const double low = std::min({v[0], v[1], v[2], v[3]});
+            const double high = std::max({v[0], v[1], v[2], v[3]});
+            if (high >= lowest && low < highest) {
+                cells.push_back({low, high, j, k});
+            }
+        }
+    }
+    return cells;
+}
+
+std::vector<double> CleanLevels(std::span<const double> levels) {
+    std::vector<double> clean;
+    for (const double level : levels) {
+        if (std::isfinite(level)) {
+            clean.push_back(level);
+        }
+    }
+    std::sort(clean.begin(), clean.end());
+    clean.erase(std::unique(clean.begin(), clean.end()), clean.end());
+    return clean;
+}
+
+IncDec LowerDirection(const Vector3& v) {
+    return LowerHemisphereEnd(VectorToDirection(v.x, v.y, v.z));
+}
+
+} // namespace
+
+std::vector<double> DefaultContourLevels(DensityMethod method, double maximum) {
+    std::vector<double> levels;
+    if (!(std::isfinite(maximum) && maximum > 0.0)) {
+        return levels;
+    }
+    if (method == DensityMethod::OnePercentArea) {
+        for (const double level : {1.0, 2.0, 4.0, 8.0, 16.0, 32.0}) {
+            if (level < maximum) {
+                levels.push_back(level);
+            }
+        }
+        return levels;
+    }
+    for (int i = 1; 2.0 * i <= maximum; ++i) {
+        levels.push_back(2.0 * i);
+    }
+    return levels;
+}
+
+DensityContours ContourDensity(std::span<const Vector3> data, const DensitySettings& settings,
+                               std::span<const double> levels) {
+    DensityContours out;
+    out.Refusal = DensitySettingsRefusal(settings);
+    if (out.Refusal != nullptr) {
+        return out;
+    }
+    std::vector<double> values = CleanLevels(levels);
+    if (data.empty()) {
+        for (const double value : values) {
+            out.Levels.push_back({value, {}});
+        }
+        return out;
+    }
+    const DensityKernel kernel = DensityKernelOf(settings, data.size());
+    if (settings.Method == DensityMethod::ExponentialKamb) {
+        // 0.6 of the kernel's standard deviation 1 / sqrt(f) keeps the
+        // bicubic interpolation within about 0.15% of the maximum on the
+        // grid's edges and 0.5% inside its cells; beyond 3 degrees the kernel
+        // is so wide that finer cells gain nothing.
+        const double spacing = std::clamp(0.6 / std::sqrt(kernel.Concentration), 0.004, 0.05);
+        const NetGrid grid(spacing);
+        const ExponentialField field(data, kernel.Concentration, grid);
+        const FieldMaximum top = field.Maximum();
+        out.Maximum = kernel.Scale * top.Value;
+        out.MaximumAt = LowerDirection(top.At);
+        if (levels.empty()) {
+            values = DefaultContourLevels(settings.Method, out.Maximum);
+        }
+        const std::vector<CellSpan> cells =
+            values.empty() ? std::vector<CellSpan>{}
+                           : CellSpans(
+                                 grid, [&](std::size_t node) { return field.NodeValue(node); },
+                                 values.front() / kernel.Scale, values.back() / kernel.Scale);
+        for (const double value : values) {
+            ContourLevel level{value, {}};
+            if (value > 0.0 && value <= out.Maximum) {
+                const double sum = value / kernel.Scale;
+                const SmoothLevel at(field, sum, kSmoothTolerance * top.Value);
+                level.Lines = LinesOf(grid, at, cells, sum);
+            }
+            out.Levels.push_back(std::move(level));
+        }
+        return out;
+    }
+    // A quarter of the counting radius keeps the chords of the circles short;
+    // the cap of 1 degree keeps wide circles' lines from running long.
+    const double radius = std::acos(kernel.CountFrom);
+    const double spacing = std::clamp(0.25 * radius, 0.0017, kMaxSegment);
+    const NetGrid grid(spacing);
+    const CountField field(data, kernel.CountFrom, grid);
+    const FieldMaximum top = field.Maximum();
+    const int topCount = static_cast<int>(top.Value);
+    out.Maximum = kernel.Scale * static_cast<double>(topCount);
+    out.MaximumAt = LowerDirection(top.At);
+    if (levels.empty()) {
+        values = DefaultContourLevels(settings.Method, out.Maximum);
+    }
+    const std::vector<CellSpan> cells =
+        values.empty() ? std::vector<CellSpan>{}
+                       : CellSpans(
+                             grid, [&](std::size_t node) { return double(field.NodeCount(node)); },
+                             std::floor(values.front() / kernel.Scale),
+                             std::ceil(values.back() / kernel.Scale) + 1.0);
+    for (const double value : values) {
+        ContourLevel level{value, {}};
+        // The least count whose density, computed as DensityAt computes it,
+        // reaches the level.
+        int threshold = static_cast<int>(std::ceil(value / kernel.Scale));
+        while (threshold > 0 && kernel.Scale * static_cast<double>(threshold - 1) >= value) {
+            --threshold;
+        }
+        while (kernel.Scale * static_cast<double>(threshold) < value) {
+            ++threshold;
+        }
+        if (value > 0.0 && threshold >= 1 && threshold <= topCount) {
+            const StepLevel at(field, threshold);
+            level.Lines = LinesOf(grid, at, cells, threshold);
+        }
+        out.Levels.push_back(std::move(level));
+    }
+    return out;
+}

@@ -1,0 +1,682 @@
+#include "density_grid.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+double Dot(const Vector3& a, const Vector3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+Vector3 Normalized(const Vector3& v) {
+    const double length = std::sqrt(Dot(v, v));
+    return {v.x / length, v.y / length, v.z / length};
+}
+
+// Angle between two unit vectors, accurate for small and large angles alike.
+double AngleBetween(const Vector3& a, const Vector3& b) {
+    const Vector3 d{a.x - b.x, a.y - b.y, a.z - b.z};
+    const Vector3 s{a.x + b.x, a.y + b.y, a.z + b.z};
+    return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
+}
+
+// Calls visit(k, first, last) for the rows k and column ranges that hold
+// every valid node within the angle radius of the unit vector e (and some
+// beyond it). The cap's net image lies within radius / cos(polar / 2) of e's
+// net point, polar being the largest polar angle in the cap; near the zenith
+// that bound grows without limit, so there every valid node is visited.
+template <class Visit>
+void ForEachRowInCap(const NetGrid& grid, const Vector3& e, double radius, Visit&& visit) {
+    const double polar = std::acos(std::clamp(e.z, -1.0, 1.0));
+    if (polar - radius > grid.ValidPolarAngle()) {
+        return;
+    }
+    const double perSpacing = 1.0 / grid.Spacing();
+    const double origin = grid.Coordinate(0);
+    const int last = grid.Size() - 1;
+    int k0 = 0, k1 = last;
+    double reach = 0.0;
+    NetPoint centre;
+    const bool bounded = polar + radius < 2.6;
+    if (bounded) {
+        centre = NetOf(e);
+        reach = radius / std::cos(0.5 * (polar + radius)) * (1.0 + 1e-9) + 1e-12;
+        k0 = std::max(0, static_cast<int>(std::ceil((centre.Y - reach - origin) * perSpacing)));
+        k1 = std::min(last, static_cast<int>(std::floor((centre.Y + reach - origin) * perSpacing)));
+    }
+    const double reach2 = reach * reach;
+    const double from = (centre.X - origin) * perSpacing;
+    for (int k = k0; k <= k1; ++k) {
+        int j0 = grid.RowFirst(k), j1 = grid.RowLast(k);
+        if (bounded) {
+            const double dy = grid.Coordinate(k) - centre.Y;
+            const double half = std::sqrt(std::max(0.0, reach2 - dy * dy)) * perSpacing;
+            // Both ends lie within the grid's index range, well inside int.
+            const double low = from - half, high = from + half;
+            int lowCeil = static_cast<int>(low);
+            lowCeil += lowCeil < low ? 1 : 0;
+            int highFloor = static_cast<int>(high);
+            highFloor -= highFloor > high ? 1 : 0;
+            j0 = std::max(j0, lowCeil);
+            j1 = std::min(j1, highFloor);
+        }
+        if (j0 <= j1) {
+            visit(k, j0, j1);
+        }
+    }
+}
+
+// e^t for t <= 0 in single precision (t below -87 taken as -87), within a
+// few units in the last place: t = n ln 2 + r with |r| <= ln(2) / 2, e^r by
+// its Taylor series to r^6 (the rest is below 0.347^7 / 7! = 1.2e-7), 2^n put
+// straight into the exponent bits. Written without branches or calls so that
+// a loop of it vectorises.
+inline float ExpOfNonPositive(float t) {
+    constexpr float kLog2e = 1.44269504f;
+    constexpr float kLn2High = 0.693359375f; // Cephes' split of ln 2
+    constexpr float kLn2Low = -2.12194440e-4f;
+    constexpr float kShift = 12582912.0f; // 1.5 * 2^23: adding it rounds to an integer
+    t = std::max(t, -87.0f);
+    const float shifted = t * kLog2e + kShift;
+    const float n = shifted - kShift;
+    const float r = (t - n * kLn2High) - n * kLn2Low;
+    const float r2 = r * r;
+    const float p =
+        (1.0f + r) + r2 * ((0.5f + r * (1.0f / 6.0f)) +
+                           r2 * ((1.0f / 24.0f + r * (1.0f / 120.0f)) + r2 * (1.0f / 720.0f)));
+    const std::int32_t exponent =
+        std::bit_cast<std::int32_t>(shifted) - std::bit_cast<std::int32_t>(kShift) + 127;
+    return p * std::bit_cast<float>(exponent << 23);
+}
+
+// A run of nodes of one row: the index of its first node and its length.
+struct NodeRun {
+    std::size_t First;
+    int Length;
+};
+
+// The runs of valid nodes within the angle radius of e (see ForEachRowInCap).
+void CapRuns(const NetGrid& grid, const Vector3& e, double radius, std::vector<NodeRun>& runs) {
+    runs.clear();
+    ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
+        runs.push_back({grid.Index(first, k), last - first + 1});
+    });
+}
+
+// Adds exp(f (c - 1)) for the nodes of the runs, c = e . p, where c >= from,
+// to the sums s and, times e, to g. The exponent is taken as -f |p - e|^2 / 2,
+// which single precision keeps to a few parts in 1e5 where c - 1 would lose
+// it. Blocks of kPadding keep the loop free of a scalar tail; the last one may
+// run past the run, onto nodes of the row outside the cap (they add nothing)
+// or invalid ones and the row's padding (never read).
+inline __attribute__((always_inline)) void
+AddKernelBody(const float* __restrict x, const float* __restrict y, const float* __restrict z,
+              const NodeRun* runs, std::size_t count, Vector3 end, double concentration,
+              double least, float* __restrict s, float* __restrict gx, float* __restrict gy,
+              float* __restrict gz) {
+    constexpr int kBlock = NetGrid::kPadding;
+    const float ex = static_cast<float>(end.x), ey = static_cast<float>(end.y),
+                ez = static_cast<float>(end.z);
+    const float half = static_cast<float>(-0.5 * concentration);
+    const float from = static_cast<float>(least);
+    for (std::size_t r = 0; r < count; ++r) {
+        const std::size_t first = runs[r].First;
+        const std::size_t stop = first + static_cast<std::size_t>(runs[r].Length);
+        for (std::size_t b = first; b < stop; b += kBlock) {
+            float w[kBlock];
+            for (int i = 0; i < kBlock; ++i) {
+                const float c = ex * x[b + i] + ey * y[b + i] + ez * z[b + i];
+                const float dx = x[b + i] - ex, dy = y[b + i] - ey, dz = z[b + i] - ez;
+                const float t = half * (dx * dx + dy * dy + dz * dz);
+                w[i] = ExpOfNonPositive(t) * static_cast<float>(c >= from);
+            }
+            for (int i = 0; i < kBlock; ++i) {
+                s[b + i] += w[i];
+                gx[b + i] += w[i] * ex;
+                gy[b + i] += w[i] * ey;
+                gz[b + i] += w[i] * ez;
+            }
+        }
+    }
+}
+
+using AddKernelFunction = void (*)(const float*, const float*, const float*, const NodeRun*,
+                                   std::size_t, Vector3, double, double, float*, float*, float*,
+                                   float*);
+
+void AddKernelBaseline(const float* x, const float* y, const float* z, const NodeRun* runs,
+                       std::size_t count, Vector3 e, double f, double from, float* s, float* gx,
+                       float* gy, float* gz) {
+    AddKernelBody(x, y, z, runs, count, e, f, from, s, gx, gy, gz);
+}
+
+// The widest copy the processor runs, chosen once: an explicit choice rather
+// than compiler-made clones, whose resolvers run before a sanitizer's runtime
+// is ready. Without fused products every copy rounds alike.
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void AddKernelAvx2(const float* x, const float* y, const float* z,
+                                                   const NodeRun* runs, std::size_t count,
+                                                   Vector3 e, double f, double from, float* s,
+                                                   float* gx, float* gy, float* gz) {
+    AddKernelBody(x, y, z, runs, count, e, f, from, s, gx, gy, gz);
+}
+
+__attribute__((target("avx512f"))) void AddKernelAvx512(const float* x, const float* y,
+                                                        const float* z, const NodeRun* runs,
+                                                        std::size_t count, Vector3 e, double f,
+                                                        double from, float* s, float* gx, float* gy,
+                                                        float* gz) {
+    AddKernelBody(x, y, z, runs, count, e, f, from, s, gx, gy, gz);
+}
+
+AddKernelFunction ChooseAddKernel() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) {
+        return AddKernelAvx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return AddKernelAvx2;
+    }
+    return AddKernelBaseline;
+}
+#else
+AddKernelFunction ChooseAddKernel() {
+    return AddKernelBaseline;
+}
+#endif
+
+// Cubic Hermite basis on [0, 1]: value at 0, value at 1, slope at 0, slope at 1.
+struct Hermite {
+    double A0, A1, B0, B1;
+};
+Hermite HermiteAt(double t) {
+    const double s = 1.0 - t;
+    return {(1.0 + 2.0 * t) * s * s, t * t * (3.0 - 2.0 * t), t * s * s, -t * t * s};
+}
+
+} // namespace
+
+NetPoint NetOf(const Vector3& p) {
+    const double k = std::sqrt(2.0 / (1.0 + p.z));
+    return {p.x * k, p.y * k};
+}
+
+Vector3 PointOfNet(double x, double y) {
+    const double r2 = x * x + y * y;
+    const double q = std::sqrt(std::max(0.0, 1.0 - 0.25 * r2));
+    return {x * q, y * q, 1.0 - 0.5 * r2};
+}
+
+NetGrid::NetGrid(double spacing) : spacing_(spacing) {
+    const double validRadius = std::sqrt(2.0) + 1.5 * spacing;
+    const int half = static_cast<int>(std::ceil(validRadius / spacing)) + 1;
+    size_ = 2 * half + 1;
+    origin_ = -half * spacing;
+    validPolar_ = 2.0 * std::asin(0.5 * validRadius);
+    maxStretch_ = 1.0 / std::cos(0.5 * validPolar_);
+    rowFirst_.assign(static_cast<std::size_t>(size_), 0);
+    rowLast_.assign(static_cast<std::size_t>(size_), -1);
+    padded_ = static_cast<std::size_t>(size_) * (size_ + kPadding);
+    components_.assign(3 * padded_, 0.0f);
+    float* xs = components_.data();
+    float* ys = xs + padded_;
+    float* zs = ys + padded_;
+    for (int k = 0; k < size_; ++k) {
+        const double y = Coordinate(k);
+        if (std::fabs(y) > validRadius) {
+            continue;
+        }
+        const double w = std::sqrt(validRadius * validRadius - y * y);
+        const int first = std::max(0, static_cast<int>(std::ceil((-w - origin_) / spacing)));
+        const int last = std::min(size_ - 1, static_cast<int>(std::floor((w - origin_) / spacing)));
+        rowFirst_[static_cast<std::size_t>(k)] = first;
+        rowLast_[static_cast<std::size_t>(k)] = last;
+        for (int j = first; j <= last; ++j) {
+            const std::size_t node = Index(j, k);
+            const Vector3 p = PointOfNet(Coordinate(j), y);
+            xs[node] = static_cast<float>(p.x);
+            ys[node] = static_cast<float>(p.y);
+            zs[node] = static_cast<float>(p.z);
+        }
+    }
+}
+
+bool NetGrid::Locate(NetPoint q, int& j, int& k, double& u, double& v) const {
+    const double fj = (q.X - origin_) / spacing_;
+    const double fk = (q.Y - origin_) / spacing_;
+    if (!(fj >= 0.0 && fk >= 0.0 && fj < size_ - 1 && fk < size_ - 1)) {
+        return false;
+    }
+    j = static_cast<int>(fj);
+    k = static_cast<int>(fk);
+    u = fj - j;
+    v = fk - k;
+    return CellValid(j, k);
+}
+
+ExponentialField::ExponentialField(std::span<const Vector3> data, double concentration,
+                                   const NetGrid& grid)
+    : grid_(grid), f_(concentration),
+      cutOffCos_(std::max(0.0, 1.0 - (std::log(concentration) + std::log(1000.0)) / concentration)),
+      cutOffAngle_(std::acos(cutOffCos_)),
+      buckets_(data, 2.0 * std::sin(0.5 * std::acos(cutOffCos_))) {
+    static const AddKernelFunction addKernel = ChooseAddKernel();
+    const std::size_t count = grid.PaddedNodeCount();
+    // Per node: the sum S and the weighted sum G of the ends, held in the
+    // arrays that later keep the value and slopes.
+    nodes_.assign(4 * count, 0.0f);
+    float* value = nodes_.data();
+    float* dx = value + count;
+    float* dy = dx + count;
+    float* dxy = dy + count;
+    const double f = f_;
+    // Each datum counts through its end nearer the node: the lower end where
+    // cos >= 0, the upper one where its own cos > 0, so none counts twice.
+    const double from = cutOffCos_;
+    const double above = std::nextafter(static_cast<float>(from), 2.0f);
+    std::vector<NodeRun> runs;
+    for (const Vector3& u : buckets_.Ends()) {
+        const Vector3 v{-u.x, -u.y, -u.z};
+        for (const auto& [e, least] : {std::pair{u, from}, std::pair{v, above}}) {
+            CapRuns(grid, e, cutOffAngle_, runs);
+            addKernel(grid.Xs(), grid.Ys(), grid.Zs(), runs.data(), runs.size(), e, f, least, value,
+                      dx, dy, dxy);
+        }
+    }
+    // Chain rule through the net's inverse map p(X, Y): dS/dX = f G . p_X.
+    // The cross derivative comes from central differences of these exact
+    // slopes (one-sided at the rim), which keeps the per-datum work to one
+    // exponential and four sums.
+    const double h = grid.Spacing();
+    for (int k = 0; k < grid.Size(); ++k) {
+        const double y = grid.Coordinate(k);
+        for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
+            const double x = grid.Coordinate(j);
+            const std::size_t node = grid.Index(j, k);
+            const double q = std::sqrt(std::max(1e-300, 1.0 - 0.25 * (x * x + y * y)));
+            const double quarter = 0.25 / q;
+            const Vector3 px{q - x * x * quarter, -x * y * quarter, -x};
+            const Vector3 py{-x * y * quarter, q - y * y * quarter, -y};
+            const Vector3 g{dx[node], dy[node], dxy[node]};
+            dx[node] = static_cast<float>(h * f * Dot(g, px));
+            dy[node] = static_cast<float>(h * f * Dot(g, py));
+        }
+    }
+    for (int k = 0; k < grid.Size(); ++k) {
+        for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
+            const int k0 = grid.NodeValid(j, k - 1) ? k - 1 : k;
+            const int k1 = grid.NodeValid(j, k + 1) ? k + 1 : k;
+            const int j0 = grid.NodeValid(j - 1, k) ? j - 1 : j;
+            const int j1 = grid.NodeValid(j + 1, k) ? j + 1 : j;
+            double sum = 0.0;
+            int terms = 0;
+            if (k1 > k0) {
+                sum += (double(dx[grid.Index(j, k1)]) - dx[grid.Index(j, k0)]) / (k1 - k0);
+                ++terms;
+            }
+            if (j1 > j0) {
+                sum += (double(dy[grid.Index(j1, k)]) - dy[grid.Index(j0, k)]) / (j1 - j0);
+                ++terms;
+            }
+            dxy[grid.Index(j, k)] = static_cast<float>(terms > 0 ? sum / terms : 0.0);
+        }
+    }
+}
+
+double ExponentialField::InterpolateNet(NetPoint q) const {
+    int j = 0, k = 0;
+    double u = 0.0, v = 0.0;
+    if (!grid_.Locate(q, j, k, u, v)) {
+        return std::nan("");
+    }
+    const Hermite hu = HermiteAt(u), hv = HermiteAt(v);
+    const float *value = Array(0), *dx = Array(1), *dy = Array(2), *dxy = Array(3);
+    auto corner = [&](std::size_t n, double au, double bu, double av, double bv) {
+        return value[n] * au * av + dx[n] * bu * av + dy[n] * au * bv + dxy[n] * bu * bv;
+    };
+    return corner(grid_.Index(j, k), hu.A0, hu.B0, hv.A0, hv.B0) +
+           corner(grid_.Index(j + 1, k), hu.A1, hu.B1, hv.A0, hv.B0) +
+           corner(grid_.Index(j, k + 1), hu.A0, hu.B0, hv.A1, hv.B1) +
+           corner(grid_.Index(j + 1, k + 1), hu.A1, hu.B1, hv.A1, hv.B1);
+}
+
+double ExponentialField::Interpolate(const Vector3& p) const {
+    if (!(p.z > -0.99)) {
+        return std::nan("");
+    }
+    return InterpolateNet(NetOf(p));
+}
+
+// Newton's method on the edge's cubic, kept inside a shrinking bracket by
+// bisection whenever a step would leave it.
+double ExponentialField::EdgeRoot(int j, int k, int dj, int dk, double level) const {
+    const std::size_t n0 = grid_.Index(j, k), n1 = grid_.Index(j + dj, k + dk);
+    const float* slope = Array(dj == 1 ? 1 : 2);
+    const double f0 = NodeValue(n0) - level, f1 = NodeValue(n1) - level;
+    const double d0 = slope[n0], d1 = slope[n1];
+    auto value = [&](double t) {
+        const Hermite b = HermiteAt(t);
+        return f0 * b.A0 + f1 * b.A1 + d0 * b.B0 + d1 * b.B1;
+    };
+    auto derivative = [&](double t) {
+        return f0 * (6.0 * t * t - 6.0 * t) + f1 * (6.0 * t - 6.0 * t * t) +
+               d0 * (3.0 * t * t - 4.0 * t + 1.0) + d1 * (3.0 * t * t - 2.0 * t);
+    };
+    double lo = 0.0, hi = 1.0; // value(lo) has f0's sign
+    const bool loAbove = f0 >= 0.0;
+    double t = f0 / (f0 - f1);
+    for (int iteration = 0; iteration < 60; ++iteration) {
+        const double g = value(t);
+        if ((g >= 0.0) == loAbove) {
+            lo = t;
+        } else {
+            hi = t;
+        }
+        const double slopeAt = derivative(t);
+        double next = slopeAt != 0.0 ? t - g / slopeAt : 0.5 * (lo + hi);
+        if (!(next > lo && next < hi)) {
+            next = 0.5 * (lo + hi);
+        }
+        if (std::fabs(next - t) < 1e-13 || hi - lo < 1e-13) {
+            return next;
+        }
+        t = next;
+    }
+    return t;
+}
+
+double ExponentialField::Sum(const Vector3& p, Vector3* gradient) const {
+    double sum = 0.0;
+    Vector3 g{};
+    const std::span<const Vector3> ends = buckets_.Ends();
+    buckets_.ForEachNear(p, cutOffAngle_, [&](std::size_t i) {
+        const Vector3& u = ends[i];
+        const double c = Dot(u, p);
+        const double a = std::fabs(c);
+        if (a >= cutOffCos_) {
+            const double w = std::exp(f_ * (a - 1.0));
+            sum += w;
+            const double signed_w = c >= 0.0 ? w : -w;
+            g.x += signed_w * u.x;
+            g.y += signed_w * u.y;
+            g.z += signed_w * u.z;
+        }
+    });
+    if (gradient != nullptr) {
+        *gradient = g;
+    }
+    return sum;
+}
+
+FieldMaximum ExponentialField::Maximum() const {
+    double top = 0.0;
+    for (int k = 0; k < grid_.Size(); ++k) {
+        for (int j = grid_.RowFirst(k); j <= grid_.RowLast(k); ++j) {
+            top = std::max(top, NodeValue(grid_.Index(j, k)));
+        }
+    }
+    // Every node that tops its neighbours within 20% of the top, its peak
+    // sought on the interpolated sum over the cells about it.
+    struct Peak {
+        double Value;
+        NetPoint At;
+        std::size_t Node; // breaks ties, so that the order is the same everywhere
+    };
+    std::vector<Peak> peaks;
+    const double h = grid_.Spacing();
+    for (int k = 0; k < grid_.Size(); ++k) {
+        for (int j = grid_.RowFirst(k); j <= grid_.RowLast(k); ++j) {
+            const double value = NodeValue(grid_.Index(j, k));
+            if (value < 0.8 * top) {
+                continue;
+            }
+            bool peak = true;
+            for (int dk = -1; dk <= 1 && peak; ++dk) {
+                for (int dj = -1; dj <= 1 && peak; ++dj) {
+                    if (grid_.NodeValid(j + dj, k + dk) &&
+                        NodeValue(grid_.Index(j + dj, k + dk)) > value) {
+                        peak = false;
+                    }
+                }
+            }
+            if (!peak) {
+                continue;
+            }
+            Peak best{value, {grid_.Coordinate(j), grid_.Coordinate(k)}, grid_.Index(j, k)};
+            for (int b = -4; b <= 4; ++b) {
+                for (int a = -4; a <= 4; ++a) {
+                    const NetPoint q{grid_.Coordinate(j) + 0.25 * a * h,
+                                     grid_.Coordinate(k) + 0.25 * b * h};
+                    const double v = InterpolateNet(q);
+                    if (v > best.Value) {
+                        best = {v, q, best.Node};
+                    }
+                }
+            }
+            peaks.push_back(best);
+        }
+    }
+    std::sort(peaks.begin(), peaks.end(), [](const Peak& a, const Peak& b) {
+        return a.Value != b.Value ? a.Value > b.Value : a.Node < b.Node;
+    });
+    // The interpolation errs by far less than 2% of the top, so only peaks
+    // that close to the best can hold the maximum; mean shift finishes them
+    // on the exact sum.
+    FieldMaximum best;
+    for (std::size_t i = 0; i < peaks.size() && i < 16; ++i) {
+        if (peaks[i].Value < 0.98 * peaks.front().Value) {
+            break;
+        }
+        Vector3 p = PointOfNet(peaks[i].At.X, peaks[i].At.Y);
+        Vector3 g;
+        double sum = Sum(p, &g);
+        for (int step = 0; step < 200; ++step) {
+            const Vector3 next = Normalized(g);
+            Vector3 nextG;
+            const double nextSum = Sum(next, &nextG);
+            // A flat peak draws the steps out; the sum has settled long before
+            // the point does.
+            const bool settled = AngleBetween(p, next) < 1e-10 || nextSum <= sum * (1.0 + 1e-9);
+            if (nextSum >= sum) {
+                p = next;
+                g = nextG;
+                sum = nextSum;
+            }
+            if (settled) {
+                break;
+            }
+        }
+        if (sum > best.Value) {
+            best.Value = sum;
+            best.At = p;
+        }
+    }
+    return best;
+}
+
+CountField::CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid)
+    : grid_(grid), countFrom_(countFrom), radius_(std::acos(countFrom)),
+      buckets_(data, 2.0 * std::sin(0.5 * std::acos(countFrom))) {
+    const std::size_t count = grid.PaddedNodeCount();
+    counts_.assign(count, 0);
+    reach_.assign(count, 0);
+    reachRadius_ = radius_ + grid.Spacing() * std::sqrt(2.0) * grid.MaxStretch() + 1e-9;
+    const double reachCos = std::cos(std::min(reachRadius_, 0.5 * kPi));
+    const double from = countFrom_;
+    // |u . p| >= from holds where u . p >= from or (-u) . p >= from; negation
+    // is exact, so this is DensityAt's comparison.
+    auto add = [&](std::vector<int>& to, const Vector3& e, double radius, double least) {
+        ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
+            const std::size_t row = grid.Index(0, k);
+            const float* x = grid.Xs() + row;
+            const float* y = grid.Ys() + row;
+            const float* z = grid.Zs() + row;
+            int* out = to.data() + row;
+            for (int j = first; j <= last; ++j) {
+                out[j] += e.x * x[j] + e.y * y[j] + e.z * z[j] >= least ? 1 : 0;
+            }
+        });
+    };
+    for (const Vector3& u : buckets_.Ends()) {
+        const Vector3 v{-u.x, -u.y, -u.z};
+        add(counts_, u, radius_ + 1e-9, from);
+        add(counts_, v, radius_ + 1e-9, from);
+        if (reachRadius_ < 0.5 * kPi) {
+            add(reach_, u, reachRadius_, reachCos);
+            add(reach_, v, reachRadius_, reachCos);
+        }
+    }
+    if (reachRadius_ >= 0.5 * kPi) {
+        reach_.assign(count, static_cast<int>(data.size()));
+    }
+}
+
+int CountField::Count(const Vector3& p) const {
+    int count = 0;
+    const std::span<const Vector3> ends = buckets_.Ends();
+    buckets_.ForEachNear(p, radius_ + 1e-9, [&](std::size_t i) {
+        count += std::fabs(Dot(ends[i], p)) >= countFrom_ ? 1 : 0;
+    });
+    return count;
+}
+
+// Bisection of the arc. The data whose circle cannot cross what is left of
+// the arc are settled once (counted in `inside` or dropped), so each step
+// tests only the few circles that pass near the crossing.
+Vector3 CountField::Crossing(const Vector3& a, const Vector3& b, int threshold) const {
+    constexpr double kMargin = 1e-9;
+    Vector3 lo = a, hi = b; // lo keeps a's side
+    const std::span<const Vector3> ends = buckets_.Ends();
+    double half = 0.5 * AngleBetween(a, b);
+    Vector3 mid = Normalized({a.x + b.x, a.y + b.y, a.z + b.z});
+    std::vector<Vector3> open;
+    const double reachCos = std::cos(std::min(radius_ + half + kMargin, 0.5 * kPi));
+    buckets_.ForEachNear(mid, radius_ + half + kMargin, [&](std::size_t i) {
+        if (std::fabs(Dot(ends[i], mid)) >= reachCos) {
+            open.push_back(ends[i]);
+        }
+    });
+    int inside = 0;
+    const bool loAbove = Count(a) >= threshold;
+    for (int step = 0; step < 80 && half > 0.5e-10; ++step) {
+        const double innerAngle = radius_ - half - kMargin;
+        const double innerCos = innerAngle > 0.0 ? std::cos(innerAngle) : 2.0;
+        const double outerCos = std::cos(std::min(radius_ + half + kMargin, 0.5 * kPi));
+        int count = inside;
+        std::size_t kept = 0;
+        for (const Vector3& u : open) {
+            const double c = std::fabs(Dot(u, mid));
+            if (c >= innerCos) {
+                ++inside;
+                ++count;
+            } else if (c >= outerCos) {
+                count += c >= countFrom_ ? 1 : 0;
+                open[kept++] = u;
+            }
+        }
+        open.resize(kept);
+        if ((count >= threshold) == loAbove) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+        half *= 0.5;
+        mid = Normalized({lo.x + hi.x, lo.y + hi.y, lo.z + hi.z});
+    }
+    return mid;
+}
+
+FieldMaximum CountField::Maximum() const {
+    FieldMaximum best;
+    int bestCount = -1;
+    for (int k = 0; k < grid_.Size(); ++k) {
+        for (int j = grid_.RowFirst(k); j <= grid_.RowLast(k); ++j) {
+            const std::size_t node = grid_.Index(j, k);
+            if (counts_[node] > bestCount) {
+                bestCount = counts_[node];
+                best.At = grid_.Point(node);
+            }
+        }
+    }
+    auto settled = [&](int bound) { return bound - bestCount <= 0.005 * bound; };
+    struct Cell {
+        int bound;
+        int j, k;
+    };
+    std::vector<Cell> cells;
+    for (int k = 0; k + 1 < grid_.Size(); ++k) {
+        for (int j = grid_.RowFirst(k); j < grid_.RowLast(k); ++j) {
+            if (!grid_.CellValid(j, k)) {
+                continue;
+            }
+            const int bound =
+                std::min({reach_[grid_.Index(j, k)], reach_[grid_.Index(j + 1, k)],
+                          reach_[grid_.Index(j, k + 1)], reach_[grid_.Index(j + 1, k + 1)]});
+            if (!settled(bound)) {
+                cells.push_back({bound, j, k});
+            }
+        }
+    }
+    std::sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) {
+        if (a.bound != b.bound) {
+            return a.bound > b.bound;
+        }
+        return a.k != b.k ? a.k < b.k : a.j < b.j;
+    });
+    const std::span<const Vector3> ends = buckets_.Ends();
+    std::vector<Vector3> stack; // candidates of the regions being split, innermost last
+    long regions = 0;
+    constexpr long kRegionLimit = 2'000'000;
+    // Region: net square from (x, y), side w; its candidates start at stack[from].
+    auto split = [&](auto&& self, double x, double y, double w, std::size_t from) -> void {
+        if (++regions > kRegionLimit) {
+            return;
+        }
+        const Vector3 c = PointOfNet(x + 0.5 * w, y + 0.5 * w);
+        const double r = 0.5 * std::sqrt(2.0) * w * grid_.MaxStretch();
+        const double boundCos = std::cos(std::min(radius_ + r + 1e-9, 0.5 * kPi));
+        const std::size_t end = stack.size();
+        int count = 0;
+        for (std::size_t i = from; i < end; ++i) {
+            const Vector3 u = stack[i];
+            const double a = std::fabs(Dot(u, c));
+            if (a >= boundCos) {
+                count += a >= countFrom_ ? 1 : 0;
+                stack.push_back(u);
+            }
+        }
+        const int bound = static_cast<int>(stack.size() - end);
+        if (count > bestCount) {
+            bestCount = count;
+            best.At = c;
+        }
+        if (!settled(bound) && r > 1e-9) {
+            const double s = 0.5 * w;
+            self(self, x, y, s, end);
+            self(self, x + s, y, s, end);
+            self(self, x, y + s, s, end);
+            self(self, x + s, y + s, s, end);
+        }
+        stack.resize(end);
+    };
+    for (const Cell& cell : cells) {
+        if (settled(cell.bound) || regions > kRegionLimit) {
+            break;
+        }
+        const double x = grid_.Coordinate(cell.j), y = grid_.Coordinate(cell.k);
+        const double w = grid_.Spacing();
+        const Vector3 c = PointOfNet(x + 0.5 * w, y + 0.5 * w);
+        const double r = 0.5 * std::sqrt(2.0) * w * grid_.MaxStretch();
+        stack.clear();
+        buckets_.ForEachNear(c, radius_ + r + 1e-9,
+                             [&](std::size_t i) { stack.push_back(ends[i]); });
+        split(split, x, y, w, 0);
+    }
+    best.Value = bestCount;
+    return best;
+}

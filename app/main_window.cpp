@@ -42,6 +42,7 @@
 #include "line_view.h"
 #include "plot_modes.h"
 #include "plot_pass.h"
+#include "progressive_load.h"
 #include "raster_canvas.h"
 #include "reading_account.h"
 #include "safe_write.h"
@@ -504,8 +505,12 @@ bool TQVMainForm::LoadIntoEditor(const QString& path) {
         return false;
     }
     // Replacing the text reports a change, which sets the name to " ".
-    if (loaded->Text != EditorText())
-        DataFileMemo->setPlainText(loaded->Text);
+    if (loaded->Text != EditorText()) {
+        if (!NeedsProgressiveLoad(loaded->Text))
+            DataFileMemo->setPlainText(loaded->Text);
+        else if (!ReplaceTextInPieces(*DataFileMemo->document(), loaded->Text, this))
+            return false; // cancelled: the editor keeps its text
+    }
     dataEncoding_ = loaded->Encoding;
     dataByteOrderMark_ = loaded->ByteOrderMark;
     dataFilePath_ = path;

@@ -316,7 +316,7 @@ void TQVMainForm::WireEvents() {
     DataFileMemo->viewport()->installEventFilter(this);
     TitleEdit->installEventFilter(this);
     setAcceptDrops(true);
-    connect(TitleEdit, &QLineEdit::textChanged, this, [this] { DoImage(TitleEdit); });
+    connect(TitleEdit, &QLineEdit::textChanged, this, [this] { RequestRedraw(TitleEdit); });
     for (QGroupBox* box : {FileTypeRG, PlotTypeRG, PlotErrorRG, AvRg, GCFitRG}) {
         // Only the newly checked item reports, so one change redraws once.
         connect(GroupOf(box), &QButtonGroup::idToggled, this, [this, box](int, bool checked) {
@@ -409,6 +409,22 @@ PlotInputs TQVMainForm::CurrentPlotInputs(const LineView& lines) const {
     inputs.Environment.WindowFontWidthN270 =
         QFontMetrics(font()).horizontalAdvance(QStringLiteral("N270"));
     return inputs;
+}
+
+void TQVMainForm::RequestRedraw(QObject* sender) {
+    // Keystrokes that arrive while a pass runs wait in the event queue; the
+    // first posts the redraw, the rest find it still to come, and one pass
+    // then draws the newest state.
+    if (redrawPosted_)
+        return;
+    redrawPosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, sender] {
+            redrawPosted_ = false;
+            DoImage(sender);
+        },
+        Qt::QueuedConnection);
 }
 
 void TQVMainForm::DoImage(QObject*) {

@@ -105,6 +105,9 @@ public:
     void Exit1Click(QObject* sender);
     void QuorvexStart(QObject* sender);
     void DoImage(QObject* sender);
+    // DoImage once the events waiting now are handled; requests made before
+    // it runs are one redraw of the newest state.
+    void RequestRedraw(QObject* sender);
     void PrintButtClick(QObject* sender);
     void Save2Click(QObject* sender);
     void DataFileMemoChange(QObject* sender);
@@ -182,6 +185,7 @@ private:
     bool started_ = false;
     std::optional<QString> startFile_;
     int plotPassCount_ = 0;
+    bool redrawPosted_ = false;
     // Kept from pass to pass so that its lists keep their capacity.
     std::unique_ptr<PlotReport> report_;
     LineTints* tints_ = nullptr;

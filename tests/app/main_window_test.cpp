@@ -98,10 +98,26 @@ TEST_F(MainWindow, TypingInTheEditorDoesNotRedrawButAClickDoes) {
 }
 
 TEST_F(MainWindow, EveryTitleKeystrokeRedraws) {
-    QTest::keyClicks(form->TitleEdit, QStringLiteral("Site"));
+    for (const QChar c : QStringLiteral("Site")) {
+        QTest::keyClick(form->TitleEdit, c.toLatin1());
+        QCoreApplication::processEvents();
+    }
     EXPECT_EQ(form->PlotPassCount(), 5);
     QTest::keyClick(form->TitleEdit, Qt::Key_Backspace);
+    QCoreApplication::processEvents();
     EXPECT_EQ(form->PlotPassCount(), 6);
+}
+
+// Keystrokes that wait while a redraw runs are one redraw, of the newest title.
+TEST_F(MainWindow, KeystrokesWaitingForARedrawCollapseIntoOne) {
+    const int passes = form->PlotPassCount();
+    QTest::keyClicks(form->TitleEdit, QStringLiteral("Site 12"));
+    EXPECT_EQ(form->PlotPassCount(), passes);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->PlotPassCount(), passes + 1);
+    const QImage shown = form->Raster().copy();
+    form->DoImage(nullptr);
+    EXPECT_EQ(form->Raster(), shown) << "the one redraw showed the whole title";
 }
 
 TEST_F(MainWindow, EachSelectorChangeRedrawsOnceAndReselectingDoesNot) {

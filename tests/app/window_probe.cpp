@@ -12,11 +12,15 @@
 //   app_window_probe keystroke DATA N   load DATA as site means with error
 //                                       circles, Fisher mean and fit, then time
 //                                       N title keystrokes to finished repaint
+//   app_window_probe burst DATA N       load DATA, then N title keystrokes that
+//                                       arrive at once (as typed during a long
+//                                       redraw): passes and time until drawn
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -227,6 +231,33 @@ int Keystrokes(const QString& data, int count) {
     return 0;
 }
 
+int Burst(const QString& data, int count) {
+    TQVMainForm form;
+    if (!ShowAnswering(form, data))
+        return 1;
+    QTest::mouseClick(form.Button4, Qt::LeftButton);
+    form.TitleEdit->setFocus(Qt::OtherFocusReason);
+    QTest::qWait(100);
+    const int passesBefore = form.PlotPassCount();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i) {
+        const char key = static_cast<char>('a' + i % 26);
+        QCoreApplication::postEvent(form.TitleEdit,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_A + i % 26,
+                                                  Qt::NoModifier, QString(QChar::fromLatin1(key))));
+        QCoreApplication::postEvent(form.TitleEdit,
+                                    new QKeyEvent(QEvent::KeyRelease, Qt::Key_A + i % 26,
+                                                  Qt::NoModifier, QString(QChar::fromLatin1(key))));
+    }
+    while (form.TitleEdit->text().size() < count || form.PlotPassCount() == passesBefore)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::processEvents();
+    std::printf("burst %d lines %d passes %d ms %lld\n", count, form.DataFileMemo->blockCount(),
+                form.PlotPassCount() - passesBefore, static_cast<long long>(timer.elapsed()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -240,6 +271,8 @@ int main(int argc, char** argv) {
         return RedrawTime(args[2], args[3].toInt());
     if (args.size() == 4 && args[1] == QStringLiteral("keystroke") && args[3].toInt() > 0)
         return Keystrokes(args[2], args[3].toInt());
+    if (args.size() == 4 && args[1] == QStringLiteral("burst") && args[3].toInt() > 0)
+        return Burst(args[2], args[3].toInt());
     if (args.size() >= 4 && args.size() <= 6 && args[1] == QStringLiteral("shot"))
         return Shot(args[2], args[3], args.size() > 4 ? args[4].toInt() : 0,
                     args.size() > 5 ? args[5].toInt() : 0);

@@ -35,8 +35,8 @@ expected_files() {
         "share/icons/hicolor/48x48/apps/$id.png" \
         "share/icons/hicolor/64x64/apps/$id.png" \
         "share/icons/hicolor/scalable/apps/$id.svg" \
-        share/man/man1/quorvex-plot.1 \
-        share/man/man1/quorvex.1 \
+        share/man/man1/quorvex-plot.1.gz \
+        share/man/man1/quorvex.1.gz \
         "share/metainfo/$id.metainfo.xml" \
         "share/mime/packages/$id.xml" |
         LC_ALL=C sort
@@ -127,21 +127,50 @@ check_metainfo() { # ROOT of the /usr tree
     [ -f "$1/share/applications/$launchable" ] || fail "the metainfo launches '$launchable', not installed"
 }
 
+# The options a --help text lists on its option lines ("  -o, --output FILE  ..."),
+# one a line; wrapped descriptions are indented further and never begin with "-".
+help_options() { # PROGRAM
+    run_offscreen "$1" --help | sed -n 's/^ \{1,6\}\(-.*\)$/\1/p' | sed 's/  .*//' | option_words
+}
+
+# The options a manual page's OPTIONS section gives as the tags of its .TP items.
+page_options() { # PAGE.gz
+    {
+        echo '.TH X 1'
+        zcat "$1" | awk '/^\.SH / { options = ($2 == "OPTIONS"); tag = 0; next }
+                         tag { print ".PP"; print }
+                         { tag = options && $0 == ".TP" }'
+    } | groff -man -Tascii -P-cbou 2>/dev/null | sed -n 's/^ \+\(-.*\)$/\1/p' | option_words
+}
+
+# "-o, --output FILE" gives -o and --output.
+option_words() { tr ',' '\n' | awk '$1 ~ /^-/ { print $1 }' | LC_ALL=C sort -u; }
+
 check_man_pages() { # ROOT of the /usr tree
-    local page warnings program option
-    for page in "$1"/share/man/man1/*.1; do
-        warnings="$(groff -man -ww -z "$page" 2>&1)" || fail "groff failed on $page"
+    local page warnings program option in_help in_page rendered
+    for page in "$1"/share/man/man1/*.1.gz; do
+        warnings="$(zcat "$page" | groff -man -ww -z 2>&1)" || fail "groff failed on $page"
         [ -z "$warnings" ] || fail "groff warns on $(basename "$page"): $warnings"
     done
-    # Every option a program's --help names must be in its manual page.
+    # A program's --help and the OPTIONS of its page name the same options.
     for program in quorvex quorvex-plot; do
-        local rendered
-        rendered="$(groff -man -Tascii -P-cbou "$1/share/man/man1/$program.1" 2>/dev/null)"
-        for option in $(run_offscreen "$1/bin/$program" --help |
-            grep -o -- '--[a-z][a-z-]*' | sort -u); do
-            grep -qF -- "$option" <<<"$rendered" || fail "$program.1 does not document $option"
+        in_help="$(help_options "$1/bin/$program")"
+        in_page="$(page_options "$1/share/man/man1/$program.1.gz")"
+        [ -n "$in_help" ] || fail "$program --help lists no options"
+        for option in $(LC_ALL=C comm -23 <(echo "$in_help") <(echo "$in_page")); do
+            fail "$program --help lists $option, but the OPTIONS of man/$program.1.in do not"
+        done
+        for option in $(LC_ALL=C comm -13 <(echo "$in_help") <(echo "$in_page")); do
+            fail "the OPTIONS of man/$program.1.in list $option, but $program --help does not"
         done
     done
+    # The file types' captions and columns reach the page through roff intact.
+    rendered="$(zcat "$1/share/man/man1/quorvex.1.gz" | groff -man -Tutf8 -P-cbou 2>/dev/null |
+        tr -s '[:space:]' ' ')"
+    while IFS= read -r line; do
+        grep -qF -- "$(printf '%s' "$line" | tr -s ' ')" <<<"$rendered" ||
+            fail "quorvex.1 does not show '$line'"
+    done < <("$build/man/file_type_list" --text)
 }
 
 case "$mode" in

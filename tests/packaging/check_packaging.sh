@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks what a user installs, with the platform's own validators.
 #   check_packaging.sh install BUILD_DIR  install into a DESTDIR, check the tree and its files
-#   check_packaging.sh deb BUILD_DIR      build the .deb, check its fields and contents, run it
+#   check_packaging.sh deb BUILD_DIR      build the .deb, check its fields and contents, run it,
+#                                         and let lintian judge it
 # The environment names the expected version, desktop id and MIME type, and the
 # cmake and cpack to use.
 set -euo pipefail
@@ -35,6 +36,8 @@ expected_files() {
         "share/icons/hicolor/48x48/apps/$id.png" \
         "share/icons/hicolor/64x64/apps/$id.png" \
         "share/icons/hicolor/scalable/apps/$id.svg" \
+        share/doc/quorvex/changelog.gz \
+        share/doc/quorvex/copyright \
         share/man/man1/quorvex-plot.1.gz \
         share/man/man1/quorvex.1.gz \
         "share/metainfo/$id.metainfo.xml" \
@@ -76,18 +79,21 @@ check_desktop_entry() { # ROOT of the /usr tree
         fail "desktop-file-validate: $report"
     fi
     for line in 'Type=Application' 'Name=Quorvex' 'Exec=quorvex %f' "Icon=$id" 'Terminal=false' \
-        'Categories=Education;Science;Geoscience;' "MimeType=$QUORVEX_MIME_TYPE;"; do
+        'Categories=Education;Science;Geoscience;' "MimeType=$QUORVEX_MIME_TYPE;text/plain;"; do
         grep -qxF "$line" "$entry" || fail "desktop entry lacks '$line'"
     done
     for key in GenericName Comment; do
         grep -q "^$key=." "$entry" || fail "desktop entry lacks $key"
     done
-    # The menu's MIME cache must send the data files to this entry.
+    # The menu's MIME cache must send the data files to this entry, and offer
+    # it for any text file.
     mkdir -p "$work/applications"
     cp "$entry" "$work/applications/"
     update-desktop-database "$work/applications"
-    grep -qxF "$QUORVEX_MIME_TYPE=$id.desktop;" "$work/applications/mimeinfo.cache" ||
-        fail "update-desktop-database does not map $QUORVEX_MIME_TYPE to $id.desktop"
+    for type in "$QUORVEX_MIME_TYPE" text/plain; do
+        grep -qxF "$type=$id.desktop;" "$work/applications/mimeinfo.cache" ||
+            fail "update-desktop-database does not map $type to $id.desktop"
+    done
 }
 
 check_icons() { # ROOT of the /usr tree
@@ -112,7 +118,9 @@ check_mime() { # ROOT of the /usr tree
     if grep -q 'Failed to parse\|error' <<<"$log"; then
         fail "update-mime-database: $log"
     fi
-    grep -qxF "50:$QUORVEX_MIME_TYPE:*.plt" "$work/mime/globs2" || fail "*.plt is not $QUORVEX_MIME_TYPE"
+    # Below the default weight of 50, so that another program's *.plt type wins.
+    grep -qxF "20:$QUORVEX_MIME_TYPE:*.plt" "$work/mime/globs2" ||
+        fail "*.plt is not $QUORVEX_MIME_TYPE at weight 20: $(grep -F '*.plt' "$work/mime/globs2")"
     grep -qxF "$QUORVEX_MIME_TYPE text/plain" "$work/mime/subclasses" ||
         fail "$QUORVEX_MIME_TYPE is not a kind of text/plain"
     grep -qxF "$QUORVEX_MIME_TYPE" "$work/mime/types" || fail "$QUORVEX_MIME_TYPE is not registered"
@@ -173,6 +181,17 @@ check_man_pages() { # ROOT of the /usr tree
     done < <("$build/man/file_type_list" --text)
 }
 
+check_doc() { # ROOT of the /usr tree
+    local doc="$1/share/doc/quorvex" version
+    grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+        "$doc/copyright" || fail "the copyright file is not machine-readable"
+    zcat "$doc/changelog.gz" >"$work/changelog"
+    version="$(dpkg-parsechangelog -l "$work/changelog" -S Version 2>&1)" ||
+        fail "dpkg-parsechangelog: $version"
+    [ "$version" = "$QUORVEX_VERSION" ] ||
+        fail "the changelog's last entry is for '$version', not $QUORVEX_VERSION"
+}
+
 case "$mode" in
 install)
     DESTDIR="$work/root" "$CMAKE_COMMAND" --install "$build" --prefix /usr >/dev/null
@@ -184,6 +203,7 @@ install)
     check_mime "$root"
     check_metainfo "$root"
     check_man_pages "$root"
+    check_doc "$root"
     check_versions "$root"
     ;;
 deb)
@@ -228,6 +248,10 @@ deb)
         esac
     done
     check_versions "$work/x/usr"
+    # Errors fail; warnings and notes are shown for whoever reads the log.
+    lintian_log="$(lintian --fail-on error --display-info --tag-display-limit 0 "$deb" 2>&1)" ||
+        fail "lintian: $lintian_log"
+    [ -z "$lintian_log" ] || printf 'lintian:\n%s\n' "$lintian_log"
     ;;
 *)
     echo "usage: $0 install|deb BUILD_DIR" >&2

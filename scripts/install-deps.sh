@@ -13,7 +13,7 @@ packages=(
     xvfb xauth
     cups cups-daemon cups-client printer-driver-cups-pdf poppler-utils ghostscript util-linux
     librsvg2-bin dpkg-dev file
-    desktop-file-utils shared-mime-info appstream libxml2-utils groff-base
+    desktop-file-utils shared-mime-info appstream libxml2-utils groff-base lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks what a user installs, with the platform's own validators.
 #   check_packaging.sh install BUILD_DIR  install into a DESTDIR, check the tree and its files
-#   check_packaging.sh deb BUILD_DIR      build the .deb, check its fields and contents, run it
+#   check_packaging.sh deb BUILD_DIR      build the .deb, check its fields and contents, run it,
+#                                         and let lintian judge it
 # The environment names the expected version, desktop id and MIME type, and the
 # cmake and cpack to use.
 set -euo pipefail
@@ -35,8 +36,10 @@ expected_files() {
         "share/icons/hicolor/48x48/apps/$id.png" \
         "share/icons/hicolor/64x64/apps/$id.png" \
         "share/icons/hicolor/scalable/apps/$id.svg" \
-        share/man/man1/quorvex-plot.1 \
-        share/man/man1/quorvex.1 \
+        share/doc/quorvex/changelog.gz \
+        share/doc/quorvex/copyright \
+        share/man/man1/quorvex-plot.1.gz \
+        share/man/man1/quorvex.1.gz \
         "share/metainfo/$id.metainfo.xml" \
         "share/mime/packages/$id.xml" |
         LC_ALL=C sort
@@ -76,18 +79,21 @@ check_desktop_entry() { # ROOT of the /usr tree
         fail "desktop-file-validate: $report"
     fi
     for line in 'Type=Application' 'Name=Quorvex' 'Exec=quorvex %f' "Icon=$id" 'Terminal=false' \
-        'Categories=Education;Science;Geoscience;' "MimeType=$QUORVEX_MIME_TYPE;"; do
+        'Categories=Education;Science;Geoscience;' "MimeType=$QUORVEX_MIME_TYPE;text/plain;"; do
         grep -qxF "$line" "$entry" || fail "desktop entry lacks '$line'"
     done
     for key in GenericName Comment; do
         grep -q "^$key=." "$entry" || fail "desktop entry lacks $key"
     done
-    # The menu's MIME cache must send the data files to this entry.
+    # The menu's MIME cache must send the data files to this entry, and offer
+    # it for any text file.
     mkdir -p "$work/applications"
     cp "$entry" "$work/applications/"
     update-desktop-database "$work/applications"
-    grep -qxF "$QUORVEX_MIME_TYPE=$id.desktop;" "$work/applications/mimeinfo.cache" ||
-        fail "update-desktop-database does not map $QUORVEX_MIME_TYPE to $id.desktop"
+    for type in "$QUORVEX_MIME_TYPE" text/plain; do
+        grep -qxF "$type=$id.desktop;" "$work/applications/mimeinfo.cache" ||
+            fail "update-desktop-database does not map $type to $id.desktop"
+    done
 }
 
 check_icons() { # ROOT of the /usr tree
@@ -112,7 +118,9 @@ check_mime() { # ROOT of the /usr tree
     if grep -q 'Failed to parse\|error' <<<"$log"; then
         fail "update-mime-database: $log"
     fi
-    grep -qxF "50:$QUORVEX_MIME_TYPE:*.plt" "$work/mime/globs2" || fail "*.plt is not $QUORVEX_MIME_TYPE"
+    # Below the default weight of 50, so that another program's *.plt type wins.
+    grep -qxF "20:$QUORVEX_MIME_TYPE:*.plt" "$work/mime/globs2" ||
+        fail "*.plt is not $QUORVEX_MIME_TYPE at weight 20: $(grep -F '*.plt' "$work/mime/globs2")"
     grep -qxF "$QUORVEX_MIME_TYPE text/plain" "$work/mime/subclasses" ||
         fail "$QUORVEX_MIME_TYPE is not a kind of text/plain"
     grep -qxF "$QUORVEX_MIME_TYPE" "$work/mime/types" || fail "$QUORVEX_MIME_TYPE is not registered"
@@ -127,21 +135,61 @@ check_metainfo() { # ROOT of the /usr tree
     [ -f "$1/share/applications/$launchable" ] || fail "the metainfo launches '$launchable', not installed"
 }
 
+# The options a --help text lists on its option lines ("  -o, --output FILE  ..."),
+# one a line; wrapped descriptions are indented further and never begin with "-".
+help_options() { # PROGRAM
+    run_offscreen "$1" --help | sed -n 's/^ \{1,6\}\(-.*\)$/\1/p' | sed 's/  .*//' | option_words
+}
+
+# The options a manual page's OPTIONS section gives as the tags of its .TP items.
+page_options() { # PAGE.gz
+    {
+        echo '.TH X 1'
+        zcat "$1" | awk '/^\.SH / { options = ($2 == "OPTIONS"); tag = 0; next }
+                         tag { print ".PP"; print }
+                         { tag = options && $0 == ".TP" }'
+    } | groff -man -Tascii -P-cbou 2>/dev/null | sed -n 's/^ \+\(-.*\)$/\1/p' | option_words
+}
+
+# "-o, --output FILE" gives -o and --output.
+option_words() { tr ',' '\n' | awk '$1 ~ /^-/ { print $1 }' | LC_ALL=C sort -u; }
+
 check_man_pages() { # ROOT of the /usr tree
-    local page warnings program option
-    for page in "$1"/share/man/man1/*.1; do
-        warnings="$(groff -man -ww -z "$page" 2>&1)" || fail "groff failed on $page"
+    local page warnings program option in_help in_page rendered
+    for page in "$1"/share/man/man1/*.1.gz; do
+        warnings="$(zcat "$page" | groff -man -ww -z 2>&1)" || fail "groff failed on $page"
         [ -z "$warnings" ] || fail "groff warns on $(basename "$page"): $warnings"
     done
-    # Every option a program's --help names must be in its manual page.
+    # A program's --help and the OPTIONS of its page name the same options.
     for program in quorvex quorvex-plot; do
-        local rendered
-        rendered="$(groff -man -Tascii -P-cbou "$1/share/man/man1/$program.1" 2>/dev/null)"
-        for option in $(run_offscreen "$1/bin/$program" --help |
-            grep -o -- '--[a-z][a-z-]*' | sort -u); do
-            grep -qF -- "$option" <<<"$rendered" || fail "$program.1 does not document $option"
+        in_help="$(help_options "$1/bin/$program")"
+        in_page="$(page_options "$1/share/man/man1/$program.1.gz")"
+        [ -n "$in_help" ] || fail "$program --help lists no options"
+        for option in $(LC_ALL=C comm -23 <(echo "$in_help") <(echo "$in_page")); do
+            fail "$program --help lists $option, but the OPTIONS of man/$program.1.in do not"
+        done
+        for option in $(LC_ALL=C comm -13 <(echo "$in_help") <(echo "$in_page")); do
+            fail "the OPTIONS of man/$program.1.in list $option, but $program --help does not"
         done
     done
+    # The file types' captions and columns reach the page through roff intact.
+    rendered="$(zcat "$1/share/man/man1/quorvex.1.gz" | groff -man -Tutf8 -P-cbou 2>/dev/null |
+        tr -s '[:space:]' ' ')"
+    while IFS= read -r line; do
+        grep -qF -- "$(printf '%s' "$line" | tr -s ' ')" <<<"$rendered" ||
+            fail "quorvex.1 does not show '$line'"
+    done < <("$build/man/file_type_list" --text)
+}
+
+check_doc() { # ROOT of the /usr tree
+    local doc="$1/share/doc/quorvex" version
+    grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+        "$doc/copyright" || fail "the copyright file is not machine-readable"
+    zcat "$doc/changelog.gz" >"$work/changelog"
+    version="$(dpkg-parsechangelog -l "$work/changelog" -S Version 2>&1)" ||
+        fail "dpkg-parsechangelog: $version"
+    [ "$version" = "$QUORVEX_VERSION" ] ||
+        fail "the changelog's last entry is for '$version', not $QUORVEX_VERSION"
 }
 
 case "$mode" in
@@ -155,6 +203,7 @@ install)
     check_mime "$root"
     check_metainfo "$root"
     check_man_pages "$root"
+    check_doc "$root"
     check_versions "$root"
     ;;
 deb)
@@ -199,6 +248,10 @@ deb)
         esac
     done
     check_versions "$work/x/usr"
+    # Errors fail; warnings and notes are shown for whoever reads the log.
+    lintian_log="$(lintian --fail-on error --display-info --tag-display-limit 0 "$deb" 2>&1)" ||
+        fail "lintian: $lintian_log"
+    [ -z "$lintian_log" ] || printf 'lintian:\n%s\n' "$lintian_log"
     ;;
 *)
     echo "usage: $0 install|deb BUILD_DIR" >&2

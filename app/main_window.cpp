@@ -414,7 +414,8 @@ void TQVMainForm::DoImage(QObject*) {
         MakeBlackAndWhite(raster_);
     Image1->update();
     // After a fault the account covers the lines the pass reached.
-    tints_->Show(inputs.Options.FileType, inputs.Environment.DecimalSeparator,
+    tints_->Show(inputs.Options.FileType,
+                 PassReadingOptions(inputs.Options, inputs.Environment.DecimalSeparator),
                  report_->RejectedLines);
     Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
     ++plotPassCount_;
@@ -427,9 +428,11 @@ void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
 }
 
 void TQVMainForm::PrintButtClick(QObject*) {
+    const PlotOptions options = CurrentPlotOptions();
     const PrintContent content{raster_, Extent, font(),
-                               PrintTextLines(TitleEdit->text(), ItemIndex(PlotTypeRG),
-                                              CurrentFileName, LineView(EditorText()))};
+                               PrintTextLines(options.Title, options.PlotType,
+                                              TiltCorrectionApplies(options), options.FileName,
+                                              LineView(EditorText()))};
     const QString error = PrintPlot(printDeviceOpener_, content);
     if (!error.isEmpty())
         ShowError(error);

@@ -16,8 +16,9 @@ QString ReportedName(const QString& file) {
 }
 
 QString ReasonFor(const PlotInputs& inputs, int line) {
-    return LineRejectionReason(inputs.Options.FileType, inputs.Lines->Line(line),
-                               inputs.Environment.DecimalSeparator);
+    return LineRejectionReason(
+        inputs.Options.FileType, inputs.Lines->Line(line),
+        PassReadingOptions(inputs.Options, inputs.Environment.DecimalSeparator));
 }
 
 // JSON has no infinity; the text lines write it "INF" too.

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "analysis_json.h"
 #include "line_view.h"
 #include "plot_pass.h"
 
@@ -86,5 +87,6 @@ QByteArray ResultJson(const QString& file, const PlotInputs& inputs, const PlotR
     }
     if (!report.Fault.isEmpty())
         result.insert(QStringLiteral("fault"), report.Fault);
+    AddAnalysisJson(result, inputs, report);
     return QJsonDocument(result).toJson(QJsonDocument::Indented);
 }

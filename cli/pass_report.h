@@ -23,6 +23,7 @@ QStringList UnreadLineReports(const QString& file, const PlotInputs& inputs,
 // plot_type, data, rejected (every line not read, with line and reason),
 // fisher (dec, inc, R, k, a95; an infinite k as "INF") and great_circle (dec,
 // inc, eigenvalue, axes: three of dec, inc, value, largest first) when they
-// were computed, and fault when one ended the pass. Numbers keep full double
-// precision: the shortest text that reads back as the same double.
+// were computed, fault when one ended the pass, and the analyses'
+// members (AddAnalysisJson). Numbers keep full double precision: the shortest
+// text that reads back as the same double.
 QByteArray ResultJson(const QString& file, const PlotInputs& inputs, const PlotReport& report);

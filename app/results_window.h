@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -19,8 +21,8 @@ public:
     // Replaces the text, keeping the reader's place when only numbers change.
     void SetText(const QString& text);
     QString Text() const;
-    // Shows the window, the first time just right of beside's frame, and
-    // raises it.
+    // Shows the window and raises it; the first time just right of beside's
+    // frame, or as near as the screen allows.
     void ShowBeside(const QWidget& beside);
     // What the Copy button does.
     void CopyText() const;
@@ -32,3 +34,9 @@ private:
     QString text_;
     bool placed_ = false;
 };
+
+// Where a window of the wanted size goes beside the frame, level with its
+// top: on its right, else on its left; else narrowed to the wider of the two
+// sides when that leaves it at least narrowest wide; else at the screen's
+// right edge, over the frame. Never wider than the screen.
+QRect PlaceBeside(const QRect& frame, const QSize& wanted, const QRect& screen, int narrowest);

@@ -129,7 +129,7 @@ void WriteReversalTest(Writer& out, const WatsonVTestResult& test) {
 }
 
 void WriteSitePole(Writer& out, const SitePoleReport& site) {
-    out.Heading(QStringLiteral("Virtual geomagnetic pole of the site at latitude %1, longitude %2")
+    out.Heading(QStringLiteral("Virtual geomagnetic pole; site latitude %1, longitude %2")
                     .arg(out.Angle(site.Site.Latitude), out.Angle(site.Site.Longitude)));
     if (!site.Pole) {
         out.Line(QStringLiteral("  not available: ") + Latin1(site.Reason));

@@ -117,7 +117,7 @@ TEST_F(AnalysisWindow, EachSettingRedrawsOnceAndReachesThePass) {
     EXPECT_TRUE(results.contains(QStringLiteral("       1    90.95    23.10\n")));
     EXPECT_TRUE(results.contains(QStringLiteral("\nPolarities\n")));
     EXPECT_TRUE(results.contains(QStringLiteral("\nReversal test")));
-    EXPECT_TRUE(results.contains(QStringLiteral("site at latitude 33.00, longitude -117.00")));
+    EXPECT_TRUE(results.contains(QStringLiteral("site latitude 33.00, longitude -117.00")));
 
     // "No site" forgets the site.
     answer = [](QDialog& dialog) {
@@ -136,7 +136,6 @@ TEST_F(AnalysisWindow, ResultsWindowStandsBesideAndFollowsEveryPass) {
     ResultsWindow* results = form->Results();
     ASSERT_NE(results, nullptr);
     EXPECT_TRUE(results->isVisible());
-    EXPECT_GT(results->x(), form->frameGeometry().right());
     EXPECT_TRUE(results->Text().contains(QStringLiteral("Data read: 1\nLines not read: 1\n")));
 
     form->DataFileMemo->setPlainText(QStringLiteral("10 20\n30 40\n"));
@@ -147,6 +146,28 @@ TEST_F(AnalysisWindow, ResultsWindowStandsBesideAndFollowsEveryPass) {
     QGuiApplication::clipboard()->clear();
     QTest::mouseClick(results->CopyButton, Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), results->Text());
+}
+
+TEST(PlaceBeside, RightOfTheWindowElseLeftElseNarrowerElseWhollyOnTheScreen) {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize wanted(600, 700);
+    struct Row {
+        const char* name;
+        QRect frame;
+        QRect expected;
+    };
+    const Row rows[] = {
+        {"room on the right", {100, 50, 941, 700}, {1041, 50, 600, 700}},
+        {"room on the left only", {1000, 50, 900, 700}, {400, 50, 600, 700}},
+        {"narrower on the right", {400, 50, 941, 700}, {1341, 50, 579, 700}},
+        {"narrower on the left", {500, 50, 1000, 700}, {0, 50, 500, 700}},
+        {"over the window", {300, 50, 1300, 700}, {1320, 50, 600, 700}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(PlaceBeside(row.frame, wanted, screen, 450), row.expected) << row.name;
+    // Wider than the screen: as wide as the room on the right.
+    EXPECT_EQ(PlaceBeside({0, 0, 300, 300}, QSize(2000, 300), screen, 450),
+              QRect(300, 0, 1620, 300));
 }
 
 // Items whose setting the pass would ignore are greyed out.

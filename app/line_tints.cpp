@@ -55,9 +55,10 @@ LineTints::LineTints(QPlainTextEdit* editor)
     viewport_->installEventFilter(this);
 }
 
-void LineTints::Show(int fileType, QChar decimalSeparator, const std::vector<int>& rejectedLines) {
+void LineTints::Show(int fileType, const ReadingOptions& reading,
+                     const std::vector<int>& rejectedLines) {
     fileType_ = fileType;
-    decimalSeparator_ = decimalSeparator;
+    reading_ = reading;
     const int headers = FirstDataLine(fileType) - 1;
     // Walk only as far as a mark is to be set or may have to be cleared:
     // after an edit the old marks may have moved anywhere.
@@ -91,7 +92,7 @@ QString LineTints::ToolTipOfBlock(int block) const {
         return QStringLiteral("header line, not read");
     if (line.userState() != kNotReadMark)
         return {};
-    const QString reason = LineRejectionReason(fileType_, line.text(), decimalSeparator_);
+    const QString reason = LineRejectionReason(fileType_, line.text(), reading_);
     return reason.isEmpty() ? QString() : QStringLiteral("not read: ") + reason;
 }
 

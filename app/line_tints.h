@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QChar>
 #include <QColor>
 #include <QObject>
 #include <QString>
 
 #include <vector>
+
+#include "file_type.h"
 
 class QPlainTextEdit;
 class QWidget;
@@ -33,10 +34,10 @@ public:
     // tooltips, and owns its extra selections.
     explicit LineTints(QPlainTextEdit* editor);
 
-    // Replaces every mark with those of a pass over fileType with the given
-    // decimal separator: rejectedLines (1-based, ascending) and the
-    // non-blank header lines.
-    void Show(int fileType, QChar decimalSeparator, const std::vector<int>& rejectedLines);
+    // Replaces every mark with those of a pass over fileType that read its
+    // lines as reading says (PassReadingOptions): rejectedLines (1-based,
+    // ascending) and the non-blank header lines.
+    void Show(int fileType, const ReadingOptions& reading, const std::vector<int>& rejectedLines);
 
     // The tooltip of a 0-based editor block: "not read: REASON", "header
     // line, not read", or empty for a line without a mark.
@@ -53,7 +54,7 @@ private:
     QPlainTextEdit* editor_;
     QWidget* viewport_;
     int fileType_ = 0;
-    QChar decimalSeparator_ = u'.';
+    ReadingOptions reading_;
     // The last line the last pass marked (0 for none) and whether the text
     // has changed since: then its marks may have moved to other lines.
     int lastMarkedLine_ = 0;

@@ -34,6 +34,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "analysis_menu.h"
 #include "error_box.h"
 #include "file_type.h"
 #include "image_export.h"
@@ -45,6 +46,8 @@
 #include "progressive_load.h"
 #include "raster_canvas.h"
 #include "reading_account.h"
+#include "results_text.h"
+#include "results_window.h"
 #include "safe_write.h"
 
 TQVMainForm* QVMainForm = nullptr;
@@ -306,6 +309,7 @@ void TQVMainForm::BuildMenu() {
     PrintImage1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     ShowRefreshPlot1->setShortcut(QKeySequence(Qt::Key_F5));
     Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    AnalysisMenu1 = new AnalysisMenu(*menuBar(), *this);
 }
 
 void TQVMainForm::WireEvents() {
@@ -333,6 +337,10 @@ void TQVMainForm::WireEvents() {
     connect(Button1, &QPushButton::clicked, this, [this] { Save2Click(Button1); });
     connect(SaveImageFile1, &QAction::triggered, this, [this] { Save2Click(SaveImageFile1); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(Exit1); });
+    connect(AnalysisMenu1, &AnalysisMenu::SettingsChanged, this,
+            [this] { DoImage(AnalysisMenu1->Analysis1); });
+    connect(AnalysisMenu1, &AnalysisMenu::ResultsRequested, this,
+            [this] { Results1Click(AnalysisMenu1->Results1); });
 }
 
 void TQVMainForm::SetDialogRunner(DialogRunner runner) {
@@ -395,6 +403,7 @@ PlotOptions TQVMainForm::CurrentPlotOptions() const {
     options.GreatCircleFit = ItemIndex(GCFitRG) == 0;
     options.Title = TitleEdit->text();
     options.FileName = CurrentFileName;
+    AnalysisMenu1->Apply(options);
     return options;
 }
 
@@ -439,13 +448,24 @@ void TQVMainForm::DoImage(QObject*) {
             MakeBlackAndWhite(raster_);
         Image1->update();
         // After a fault the account covers the lines the pass reached.
-        tints_->Show(inputs.Options.FileType, inputs.Environment.DecimalSeparator,
+        tints_->Show(inputs.Options.FileType,
+                     PassReadingOptions(inputs.Options, inputs.Environment.DecimalSeparator),
                      report_->RejectedLines);
         Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
+        AnalysisMenu1->FollowSelectors(inputs.Options.FileType, inputs.Options.PlotType);
+        if (results_ != nullptr && results_->isVisible())
+            results_->SetText(ResultsText(inputs, *report_));
         ++plotPassCount_;
         if (!report_->Fault.isEmpty())
             ShowError(report_->Fault);
     });
+}
+
+void TQVMainForm::Results1Click(QObject* sender) {
+    if (results_ == nullptr)
+        results_ = new ResultsWindow(this);
+    results_->ShowBeside(*this);
+    DoImage(sender);
 }
 
 void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
@@ -454,9 +474,11 @@ void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
 
 void TQVMainForm::PrintButtClick(QObject*) {
     Guard([&] {
+        const PlotOptions options = CurrentPlotOptions();
         const PrintContent content{raster_, Extent, font(),
-                                   PrintTextLines(TitleEdit->text(), ItemIndex(PlotTypeRG),
-                                                  CurrentFileName, LineView(EditorText()))};
+                                   PrintTextLines(options.Title, options.PlotType,
+                                                  TiltCorrectionApplies(options), options.FileName,
+                                                  LineView(EditorText()))};
         const QString error = PrintPlot(printDeviceOpener_, content);
         if (!error.isEmpty())
             ShowError(error);

@@ -15,6 +15,7 @@
 #include "plot_pass.h"
 #include "print_page.h"
 
+class AnalysisMenu;
 class QAction;
 class QButtonGroup;
 class QGroupBox;
@@ -27,6 +28,7 @@ class QPushButton;
 class RasterCanvas;
 class ImageView;
 class LineTints;
+class ResultsWindow;
 struct PlotReport;
 
 // The program's one window. Controls carry the names of the original design;
@@ -82,6 +84,9 @@ public:
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QGroupBox* GCFitRG = nullptr;
+    // The "Analysis" menu after "Main Menu"; its dialogs' seam is its
+    // SetModalRunner.
+    AnalysisMenu* AnalysisMenu1 = nullptr;
 
     FileDialog OpenDialog1;
     FileDialog SaveDialog1;
@@ -111,6 +116,8 @@ public:
     void PrintButtClick(QObject* sender);
     void Save2Click(QObject* sender);
     void DataFileMemoChange(QObject* sender);
+    // Shows the Results window beside this one and redraws, which fills it.
+    void Results1Click(QObject* sender);
 
     // Loads path as the load dialog loads a file chosen in it (the dialog
     // remembers it, errors show in the error box, CurrentFileName follows).
@@ -124,6 +131,9 @@ public:
 
     // The marks of the editor lines the last pass did not read.
     const LineTints& Tints() const { return *tints_; }
+    // The Results window, once the user has asked for it; every pass updates
+    // it while it is shown.
+    ResultsWindow* Results() const { return results_; }
 
     // Printing seam: opens the device a printout goes to, in place of the
     // default printer (e.g. a PDF writer in tests). An empty opener restores
@@ -189,6 +199,7 @@ private:
     // Kept from pass to pass so that its lists keep their capacity.
     std::unique_ptr<PlotReport> report_;
     LineTints* tints_ = nullptr;
+    ResultsWindow* results_ = nullptr;
 };
 
 // The one window instance, set at start-up.

@@ -55,14 +55,15 @@ PrintLayout ComputePrintLayout(int printableWidth, const PlotExtent& extent) {
     return layout;
 }
 
-QString PrintModeLine(int plotType, const QString& currentFileName) {
-    return ModeText(PlotModeTextsOf(plotType).PrintMode) + QStringLiteral("  File: ") +
-           currentFileName;
+QString PrintModeLine(int plotType, bool tiltCorrected, const QString& currentFileName) {
+    return ModeText(PlotModeTextsOf(plotType, tiltCorrected).PrintMode) +
+           QStringLiteral("  File: ") + currentFileName;
 }
 
-QStringList PrintTextLines(const QString& title, int plotType, const QString& currentFileName,
-                           const LineView& editor) {
-    QStringList lines{title, PrintModeLine(plotType, currentFileName), QString(14, u'-')};
+QStringList PrintTextLines(const QString& title, int plotType, bool tiltCorrected,
+                           const QString& currentFileName, const LineView& editor) {
+    QStringList lines{title, PrintModeLine(plotType, tiltCorrected, currentFileName),
+                      QString(14, u'-')};
     const int count = editor.LineCount();
     lines.reserve(3 + count);
     for (int k = 1; k <= count; ++k)

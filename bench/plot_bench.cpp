@@ -1,7 +1,8 @@
 // The whole plot pass on the real raster canvas, as the window runs it on
 // every keystroke in the title box, and on the vector canvas into each figure
 // format: site means with their error circles, the Fisher mean and the
-// great-circle fit all on; and directions with their planes. Input comes from
+// great-circle fit all on; directions with their planes; and directions with
+// and without the analyses of the Analysis menu. Input comes from
 // a fixed seed. A counting malloc shows what a pass allocates per data line.
 #include <benchmark/benchmark.h>
 
@@ -149,6 +150,31 @@ void BM_PlotPassPlanes(benchmark::State& state) {
     PlotPass(state, DirectionText, options);
 }
 BENCHMARK(BM_PlotPassPlanes)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Directions with the Fisher mean and the fit at 1,000 data, without and
+// with every analysis (one bedding, separated polarities, the reversal test, a
+// site). The report is kept from pass to pass as the window keeps it, so the
+// reversal test's critical value is simulated in the warm-up passes only, as
+// on the first of a run of title keystrokes.
+void BM_PlotPassAnalyses(benchmark::State& state) {
+    PlotOptions options = SiteMeanOptions();
+    options.FileType = 0;
+    options.ErrorCircles = ErrorCircleMode::None;
+    if (state.range(1) != 0) {
+        options.Bedding = BeddingSource::OneForAll;
+        options.BeddingDipDirection = 90.0;
+        options.BeddingDip = 20.0;
+        options.SeparatePolarities = true;
+        options.ReversalTest = true;
+        options.Site = SiteLocation{33.0, -117.0};
+    }
+    PlotPass(state, DirectionText, options);
+}
+BENCHMARK(BM_PlotPassAnalyses)
+    ->ArgNames({"data", "analyses"})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // One figure file in memory, from a fresh pass as an export makes it; the
 // file's size is reported as "bytes".

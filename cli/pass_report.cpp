@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis_json.h"
 #include "file_name.h"
 #include "line_view.h"
 #include "plot_command.h"
@@ -16,8 +17,9 @@
 namespace {
 
 QString ReasonFor(const PlotInputs& inputs, int line) {
-    return LineRejectionReason(inputs.Options.FileType, inputs.Lines->Line(line),
-                               inputs.Environment.DecimalSeparator);
+    return LineRejectionReason(
+        inputs.Options.FileType, inputs.Lines->Line(line),
+        PassReadingOptions(inputs.Options, inputs.Environment.DecimalSeparator));
 }
 
 // JSON has no infinity; the text lines write it "INF" too.
@@ -110,5 +112,6 @@ QByteArray ResultJson(const QString& file, const PlotInputs& inputs, const PlotR
     }
     if (!report.Fault.isEmpty())
         result.insert(QStringLiteral("fault"), report.Fault);
+    AddAnalysisJson(result, inputs, report);
     return EscapeDeleteAndC1(QJsonDocument(result).toJson(QJsonDocument::Indented));
 }

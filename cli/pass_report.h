@@ -28,10 +28,10 @@ QStringList UnreadLineReports(const QString& file, const PlotInputs& inputs,
 // lines not read, with line and reason) and rejected_more (the count of the
 // rest, only when there are more), fisher (dec, inc, R, k, a95; an infinite
 // k as "INF") and great_circle (dec, inc, eigenvalue, axes: three of dec,
-// inc, value, largest first) when they were computed, and fault when one
-// ended the pass. Numbers keep full double precision: the shortest text that
-// reads back as the same double. DEL and the C1 controls are escaped
-// (\u007f, \u0080 to \u009f) like the C0 controls, so that the text is
-// safe on a terminal.
+// inc, value, largest first) when they were computed, fault when one ended
+// the pass, and the analyses' members (AddAnalysisJson). Numbers keep full
+// double precision: the shortest text that reads back as the same double.
+// DEL and the C1 controls are escaped (\u007f, \u0080 to \u009f) like the
+// C0 controls, so that the text is safe on a terminal.
 QByteArray ResultJson(const QString& file, const PlotInputs& inputs, const PlotReport& report,
                       int maxRejected = kMaxJsonRejected);

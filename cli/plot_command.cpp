@@ -40,6 +40,36 @@ template <int Minimum, int Maximum> QString integerIn(const QString& value, int&
     return {};
 }
 
+// A plain decimal number, as a script writes one: digits with at most one
+// full stop and an optional sign; no exponent, no spaces, no "inf".
+bool parseDecimal(const QString& text, double minimum, double maximum, double& value) {
+    qsizetype i = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
+    int digits = 0;
+    int stops = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c >= u'0' && c <= u'9')
+            ++digits;
+        else if (c == u'.' && stops == 0)
+            ++stops;
+        else
+            return false;
+    }
+    if (digits == 0)
+        return false;
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok && value >= minimum && value <= maximum;
+}
+
+// Two decimal numbers "A,B" within their ranges.
+bool parsePair(const QString& text, double minA, double maxA, double& a, double minB, double maxB,
+               double& b) {
+    const QStringList parts = text.split(u',');
+    return parts.size() == 2 && parseDecimal(parts[0], minA, maxA, a) &&
+           parseDecimal(parts[1], minB, maxB, b);
+}
+
 constexpr Option kOptions[] = {
     {"--file-type", Takes::Number,
      [](PlotCommand& c, const QString& v) { return integerIn<0, 10>(v, c.Options.FileType); }},
@@ -62,6 +92,44 @@ constexpr Option kOptions[] = {
     {"--gc-fit", Takes::Nothing,
      [](PlotCommand& c, const QString&) {
          c.Options.GreatCircleFit = true;
+         return QString();
+     }},
+    {"--bedding", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         double dipDirection = 0.0;
+         double dip = 0.0;
+         if (!parsePair(v, 0.0, 360.0, dipDirection, 0.0, 90.0, dip))
+             return QStringLiteral("must be DIPDIR,DIP: a dip direction from 0 to 360 and a "
+                                   "dip from 0 to 90 degrees, not '%1'")
+                 .arg(v);
+         c.Options.Bedding = BeddingSource::OneForAll;
+         c.Options.BeddingDipDirection = dipDirection;
+         c.Options.BeddingDip = dip;
+         return QString();
+     }},
+    {"--bedding-columns", Takes::Nothing,
+     [](PlotCommand& c, const QString&) {
+         c.Options.Bedding = BeddingSource::PerLine;
+         return QString();
+     }},
+    {"--polarity", Takes::Nothing,
+     [](PlotCommand& c, const QString&) {
+         c.Options.SeparatePolarities = true;
+         return QString();
+     }},
+    {"--reversal-test", Takes::Nothing,
+     [](PlotCommand& c, const QString&) {
+         c.Options.ReversalTest = true;
+         return QString();
+     }},
+    {"--site", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         SiteLocation site;
+         if (!parsePair(v, -90.0, 90.0, site.Latitude, -360.0, 360.0, site.Longitude))
+             return QStringLiteral("must be LAT,LON: a latitude from -90 to 90 and a longitude "
+                                   "from -360 to 360 degrees (north and east positive), not '%1'")
+                 .arg(v);
+         c.Options.Site = site;
          return QString();
      }},
     {"--quiet", Takes::Nothing,
@@ -95,6 +163,27 @@ constexpr Option kOptions[] = {
          return QString();
      }},
 };
+
+// What is wrong with asking for an analysis the plot cannot make; the pass
+// would silently ignore it.
+QString analysisMismatch(const PlotOptions& options, const QStringList& given) {
+    const bool one = given.contains(u"--bedding");
+    const bool columns = given.contains(u"--bedding-columns");
+    const int type = options.FileType;
+    if (one && columns)
+        return QStringLiteral("--bedding and --bedding-columns exclude each other: one bedding "
+                              "for all data, or one on each line");
+    if (columns && type != 0 && type != 1)
+        return QStringLiteral("--bedding-columns applies to file types 0 and 1 only");
+    if (one && type != 0 && type != 1 && type != 9 && type != 10)
+        return QStringLiteral("--bedding applies to file types 0, 1, 9 and 10 only");
+    if ((one || columns) && options.PlotType != 0)
+        return QStringLiteral("%1 applies to directions (plot type 0) only")
+            .arg(one ? QStringLiteral("--bedding") : QStringLiteral("--bedding-columns"));
+    if (given.contains(u"--site") && options.PlotType != 0)
+        return QStringLiteral("--site applies to directions (plot type 0) only");
+    return {};
+}
 
 } // namespace
 
@@ -188,8 +277,11 @@ PlotCommandParse ParsePlotCommand(const QStringList& arguments) {
     }
     // A BMP is the raster's own 1-bit layout and the vector formats have no
     // pixels: only a PNG can be drawn larger.
-    if (given.contains(u"--scale") && command.Format != ImageFormat::Png)
+    if (given.contains(u"--scale") && command.Format != ImageFormat::Png) {
         parse.Error = QStringLiteral("--scale applies to PNG output only");
+        return parse;
+    }
+    parse.Error = analysisMismatch(command.Options, given);
     return parse;
 }
 
@@ -215,6 +307,18 @@ QString PlotUsage() {
         "                      (default 1)\n"
         "  --fisher            draw the Fisher mean and print its three lines\n"
         "  --gc-fit            draw the best-fit great circle and print its three lines\n"
+        "  --bedding DIPDIR,DIP\n"
+        "                      tilt-correct the directions with one bedding for all data\n"
+        "                      (file types 0, 1, 9, 10; plot type 0)\n"
+        "  --bedding-columns   tilt-correct each direction with the bedding on its line:\n"
+        "                      the two numbers after the datum's own, dip direction then\n"
+        "                      dip (file types 0 and 1; plot type 0); a line without them\n"
+        "                      is not read\n"
+        "  --polarity          separate normal and reversed directions; with --fisher the\n"
+        "                      result lines give their combined mean\n"
+        "  --reversal-test     Watson's V_w test of the two polarities (in --json)\n"
+        "  --site LAT,LON      the site, north and east positive: the virtual geomagnetic\n"
+        "                      pole of the mean direction (in --json; plot type 0)\n"
         "  --json              print the results as one JSON object instead of the lines;\n"
         "                      it lists at most 10000 unread lines and counts the rest\n"
         "  --quiet             do not report the lines that were not read (standard error\n"

@@ -6,14 +6,13 @@
 #include "plot_modes.h"
 #include "rounding.h"
 
-void DrawFrame(Canvas& canvas, const PlotGeometry& geometry, PlotType plotType,
+void DrawFrame(Canvas& canvas, const PlotGeometry& geometry, const PlotModeTexts& texts,
                const QString& title, const QString& fileName, const QString& today) {
     const int r = geometry.Radius;
     const int cx = geometry.CentreX;
     const int cy = geometry.CentreY;
     const int h = geometry.TextHeight;
     const int w = geometry.TextWidthN;
-    const PlotModeTexts& texts = PlotModeTextsOf(plotType);
 
     canvas.TextOut(cx - r, cy - r - 3 * h, title + QStringLiteral("   ") + today);
     canvas.TextOut(cx - r, cy + r + h,

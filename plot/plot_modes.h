@@ -16,8 +16,10 @@ struct PlotModeTexts {
     const char16_t* RightLabel;
 };
 
-// The texts of plotType 0, 1 or 2; any other type reads as 0.
-const PlotModeTexts& PlotModeTextsOf(PlotType plotType);
+// The texts of plotType 0, 1 or 2; any other type reads as 0. Tilt-corrected
+// directions (plot type 0 only; the polar views ignore the flag) name their
+// coordinates "Tilt corrected" where the others say "Local coords".
+const PlotModeTexts& PlotModeTextsOf(PlotType plotType, bool tiltCorrected = false);
 
 inline QString ModeText(const char16_t* text) {
     return QString::fromUtf16(text);

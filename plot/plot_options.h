@@ -4,11 +4,26 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
+
 // What is drawn around each datum, as the error-circle selector's items.
 enum class ErrorCircleMode {
     Circles = 0, // its confidence circle (a point for the generic type)
     None = 1,
     Planes = 2, // the lower half of the great circle whose pole it is
+};
+
+// Where the bedding of a tilt correction comes from.
+enum class BeddingSource {
+    None,      // no tilt correction
+    OneForAll, // PlotOptions' one bedding, for file types 0, 1, 9 and 10
+    PerLine,   // the two numbers after each datum's own, for file types 0 and 1
+};
+
+// A site on the globe, in degrees: latitude -90...90, longitude east.
+struct SiteLocation {
+    double Latitude = 0.0;
+    double Longitude = 0.0;
 };
 
 // What the user chose for a plot, as typed values. Each field's default gives
@@ -21,7 +36,42 @@ struct PlotOptions {
     bool GreatCircleFit = false;
     QString Title;
     QString FileName; // the plot's file line: CurrentFileName in the window
+    // Tilt correction: each datum rotated about its bed's strike until the
+    // bed is level. The one bedding's dip direction is any finite angle, its
+    // dip 0...90 (degrees).
+    BeddingSource Bedding = BeddingSource::None;
+    double BeddingDipDirection = 0.0;
+    double BeddingDip = 0.0;
+    // The data split into normal and reversed modes; the Fisher mean then
+    // becomes the combined mean, the reversed mode turned round.
+    bool SeparatePolarities = false;
+    // Watson's V_w between the normal mode and the reversed mode turned round.
+    bool ReversalTest = false;
+    // The site whose virtual geomagnetic pole the mean direction gives.
+    std::optional<SiteLocation> Site;
 };
+
+// Whether the pass tilt-corrects under these options: only directions (plot
+// type 0) are corrected; one bedding applies to file types 0, 1, 9 and 10, a
+// bedding on each line to types 0 and 1.
+inline bool TiltCorrectionApplies(const PlotOptions& options) {
+    const int type = options.FileType;
+    switch (options.Bedding) {
+    case BeddingSource::OneForAll:
+        return options.PlotType == 0 && (type == 0 || type == 1 || type == 9 || type == 10);
+    case BeddingSource::PerLine:
+        return options.PlotType == 0 && (type == 0 || type == 1);
+    case BeddingSource::None:
+        break;
+    }
+    return false;
+}
+
+// Whether the pass gives the pole of the site: a site, and directions (plot
+// type 0) to take the pole of.
+inline bool SitePoleApplies(const PlotOptions& options) {
+    return options.Site.has_value() && options.PlotType == 0;
+}
 
 // What the machine supplies to a plot: the date and the number format of its
 // locale, and the sizes and the font metric of the window it stands for.

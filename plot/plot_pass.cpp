@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "angles.h"
 #include "canvas.h"
 #include "circle_batch.h"
 #include "direction.h"
@@ -18,6 +19,9 @@
 #include "line_view.h"
 #include "marks.h"
 #include "number_format.h"
+#include "plot_modes.h"
+#include "polarity.h"
+#include "tilt_correction.h"
 
 namespace {
 
@@ -64,7 +68,7 @@ Mark MeanMark(int plotType, double inc) {
 // when the datum gets none. A plane (types 9 and 10, read as its pole) gets
 // no confidence circle, but in plane mode it is drawn itself: the great
 // circle about its pole.
-bool DatumCircleRadius(int fileType, ErrorCircleMode mode, const Direction& datum, double& radius) {
+bool DatumCircleRadius(int fileType, ErrorCircleMode mode, double errorRadius, double& radius) {
     const bool generic = fileType == 0;
     const bool carriesRadius = fileType == 1 || (fileType >= 4 && fileType <= 8);
     const bool plane = fileType == 9 || fileType == 10;
@@ -78,7 +82,7 @@ bool DatumCircleRadius(int fileType, ErrorCircleMode mode, const Direction& datu
     if (mode != ErrorCircleMode::Circles || plane) {
         return false;
     }
-    radius = generic ? 0.0 : datum.ErrorRadius;
+    radius = generic ? 0.0 : errorRadius;
     // A negative radius r is the circle of radius -r about the opposite
     // direction, which is the circle of radius r + 180 about this one.
     if (radius < 0.0) {
@@ -115,6 +119,77 @@ QStringList GreatCircleLines(const GreatCircleResult& g, QChar separator) {
     };
 }
 
+bool IsPlaneType(int fileType) {
+    return fileType == 9 || fileType == 10;
+}
+
+// Reads every line into report.Points (and the lines it cannot read into
+// report.RejectedLines), as plotted: tilt-corrected where that applies. A
+// plane's pole stays the lower-hemisphere end of its axis, as read.
+void ReadPlottedData(const PlotInputs& inputs, PlotReport& report) {
+    const PlotOptions& options = inputs.Options;
+    const ReadingOptions reading = PassReadingOptions(options, inputs.Environment.DecimalSeparator);
+    const bool tilt = TiltCorrectionApplies(options);
+    const bool perLine = options.Bedding == BeddingSource::PerLine;
+    const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
+    Latin1Line latin1;
+    for (int k = FirstDataLine(options.FileType); k <= lineCount; ++k) {
+        const std::string_view text = latin1.Of(inputs.Lines->LineText(k));
+        if (IsBlankLine(text)) {
+            continue;
+        }
+        const Direction datum = ReadDataLine(options.FileType, text, reading);
+        if (!datum.Success) {
+            report.RejectedLines.push_back(k);
+            continue;
+        }
+        PlottedDatum plotted{k, datum.Dec, datum.Inc, datum.ErrorRadius};
+        if (tilt) {
+            IncDec level = TiltCorrectedDirection(datum.Dec, datum.Inc,
+                                                  perLine ? datum.BeddingDipDirection
+                                                          : options.BeddingDipDirection,
+                                                  perLine ? datum.BeddingDip : options.BeddingDip);
+            if (IsPlaneType(options.FileType)) {
+                level = LowerHemisphereEnd(level);
+            }
+            plotted.Dec = level.Dec;
+            plotted.Inc = level.Inc;
+        }
+        report.Points.push_back(plotted);
+    }
+    report.DataCount = static_cast<int>(report.Points.size());
+}
+
+// The two polarities of the plotted data; normal lies towards north for
+// directions and towards the north geographic pole for VGPs, whose latitude
+// is held as an inclination.
+PolaritySplit SplitPolarities(const std::vector<PlottedDatum>& points, int plotType) {
+    std::vector<Vector3> vectors;
+    vectors.reserve(points.size());
+    for (const PlottedDatum& p : points) {
+        vectors.push_back(DirectionToVector(p.Inc, p.Dec, 1.0));
+    }
+    const Vector3 north = plotType == 0 ? Vector3{1.0, 0.0, 0.0} : Vector3{0.0, 0.0, 1.0};
+    return SeparatePolarities(vectors, north);
+}
+
+// The pole of the Fisher mean of sums; the statistic was not asked to be
+// drawn, so a set without a mean gives a reason, never a fault.
+SitePoleReport SitePoleOf(const DirectionSums& sums, const SiteLocation& site) {
+    SitePoleReport report;
+    report.Site = site;
+    const FisherSummary mean = FisherSummaryOf(sums);
+    if (!mean.A95) {
+        report.Reason = "fewer than two data";
+    } else if (!mean.MeanDec) {
+        report.Reason = "the data cancel, so the mean direction is undefined";
+    } else {
+        report.Pole = VirtualGeomagneticPoleOf(*mean.MeanDec, *mean.MeanInc, *mean.A95,
+                                               site.Latitude, site.Longitude);
+    }
+    return report;
+}
+
 void DrawResultLines(Canvas& canvas, const PlotGeometry& geometry, const QStringList& lines) {
     const int x = geometry.CentreX - geometry.Radius;
     int y = geometry.CentreY - geometry.Radius - geometry.TextHeight;
@@ -134,6 +209,10 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     report.Fisher.reset();
     report.GreatCircle.reset();
     report.Fault.clear();
+    report.Points.clear();
+    report.Polarity.reset();
+    report.ReversalTest.reset();
+    report.SitePole.reset();
     const PlotOptions& options = inputs.Options;
     const PlotEnvironment& environment = inputs.Environment;
     const int plotType = options.PlotType;
@@ -154,32 +233,24 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     canvas.RequestFixedPitch();
     canvas.SetPenWidth(1);
 
-    DrawFrame(canvas, geometry, plotType, options.Title, options.FileName, environment.Today);
+    DrawFrame(canvas, geometry, PlotModeTextsOf(plotType, TiltCorrectionApplies(options)),
+              options.Title, options.FileName, environment.Today);
     DrawCentreCross(canvas, geometry);
     DrawTicks(canvas, geometry);
 
+    // Every datum is read before the first is drawn, so that what is drawn
+    // beneath the marks can depend on all of them.
+    ReadPlottedData(inputs, report);
+
     DirectionSums sums;
     sums.Reset();
-    const char separator = LatinSeparator(environment.DecimalSeparator);
-    const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
     CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles);
-    Latin1Line latin1;
-    for (int k = FirstDataLine(options.FileType); k <= lineCount; ++k) {
-        const std::string_view text = latin1.Of(inputs.Lines->LineText(k));
-        if (IsBlankLine(text)) {
-            continue;
-        }
-        const Direction datum = ReadDataLine(options.FileType, text, separator);
-        if (!datum.Success) {
-            report.RejectedLines.push_back(k);
-            continue;
-        }
+    for (const PlottedDatum& datum : report.Points) {
         sums.Accumulate(datum.Dec, datum.Inc);
-        report.DataCount = sums.N;
         const NetPoint p = ProjectEqualArea(datum.Dec, datum.Inc, plotType);
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
         double radius = 0.0;
-        if (DatumCircleRadius(options.FileType, options.ErrorCircles, datum, radius)) {
+        if (DatumCircleRadius(options.FileType, options.ErrorCircles, datum.ErrorRadius, radius)) {
             circles.Add(datum.Dec, datum.Inc, radius,
                         options.ErrorCircles == ErrorCircleMode::Planes);
         }
@@ -187,15 +258,51 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     // Every circle is on the canvas before a statistic can fault.
     circles.Flush();
 
+    // The analyses below never fault, so they are in the report whatever the
+    // statistics drawn after them do.
+    std::optional<PolaritySplit> split;
+    if (options.SeparatePolarities || options.ReversalTest) {
+        split = SplitPolarities(report.Points, plotType);
+    }
+    if (options.SeparatePolarities) {
+        report.Polarity =
+            PolarityReport{FisherSummaryOf(split->Normal), FisherSummaryOf(split->Reversed),
+                           FisherSummaryOf(split->Combined)};
+    }
+    if (options.ReversalTest) {
+        report.ReversalTest =
+            WatsonVTest(split->Normal, AntipodesOf(split->Reversed), &report.ReversalCritical);
+        if (report.ReversalTest->Critical.Simulations > 0) {
+            report.ReversalCritical = report.ReversalTest->Critical;
+        }
+    }
+    // With polarities separated, every mean is that of the combined data.
+    const DirectionSums& meanSums = options.SeparatePolarities ? split->Combined : sums;
+    if (SitePoleApplies(options)) {
+        report.SitePole = SitePoleOf(meanSums, *options.Site);
+    }
+
     QStringList fisherLines;
     if (options.FisherMean && sums.N >= 2) {
-        const FisherResult fisher = FisherBlock(sums);
+        const FisherResult fisher = FisherBlock(meanSums);
         fisherLines = FisherLines(fisher, plotType, environment.DecimalSeparator);
         report.FisherLines = fisherLines;
         report.Fisher = fisher;
-        DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
-                 ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
-        circles.Add(fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
+        if (options.SeparatePolarities) {
+            // Each mode's own mean and cone where it has a spread to measure.
+            for (const FisherSummary* mode :
+                 {&report.Polarity->Normal, &report.Polarity->Reversed}) {
+                if (mode->N >= 2 && mode->MeanDec) {
+                    DrawMark(canvas, geometry, MeanMark(plotType, *mode->MeanInc),
+                             ProjectEqualArea(*mode->MeanDec, *mode->MeanInc, plotType));
+                    circles.Add(*mode->MeanDec, *mode->MeanInc, *mode->A95, false);
+                }
+            }
+        } else {
+            DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
+                     ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
+            circles.Add(fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
+        }
         circles.Flush();
     }
 
@@ -226,10 +333,22 @@ void RunPlotPass(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     }
 }
 
-QString LineRejectionReason(int fileType, const QString& line, QChar decimalSeparator) {
+ReadingOptions PassReadingOptions(const PlotOptions& options, QChar decimalSeparator) {
+    ReadingOptions reading;
+    reading.DecimalSeparator = LatinSeparator(decimalSeparator);
+    reading.Bedding = options.Bedding == BeddingSource::PerLine && TiltCorrectionApplies(options);
+    return reading;
+}
+
+QString LineRejectionReason(int fileType, const QString& line, const ReadingOptions& reading) {
     // The same conversion as the pass's, so the two judge the same bytes.
     Latin1Line latin1;
-    const std::string reason =
-        RejectionReason(fileType, latin1.Of(line), LatinSeparator(decimalSeparator));
+    const std::string reason = RejectionReason(fileType, latin1.Of(line), reading);
     return QString::fromLatin1(reason.data(), static_cast<qsizetype>(reason.size()));
+}
+
+QString LineRejectionReason(int fileType, const QString& line, QChar decimalSeparator) {
+    ReadingOptions reading;
+    reading.DecimalSeparator = LatinSeparator(decimalSeparator);
+    return LineRejectionReason(fileType, line, reading);
 }

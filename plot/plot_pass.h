@@ -6,12 +6,16 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 #include <vector>
 
+#include "file_type.h"
 #include "fisher.h"
 #include "great_circle.h"
 #include "plot_geometry.h"
 #include "plot_options.h"
+#include "vgp.h"
+#include "watson_v.h"
 
 class Canvas;
 class LineView;
@@ -33,11 +37,39 @@ struct GreatCircleReport {
     std::array<EigenAxis, 3> Axes;
 };
 
+// One datum as the pass plotted it.
+struct PlottedDatum {
+    int Line = 0; // 1-based line of the data text
+    // Degrees, as plotted: a plane's pole, after the tilt correction.
+    double Dec = 0.0;
+    double Inc = 0.0;
+    double ErrorRadius = 0.0; // as read; 0 for the file types that carry none
+};
+
+// The Fisher statistics of the two polarities and of all data with the
+// reversed mode turned to its antipodes, each value only where it exists.
+struct PolarityReport {
+    FisherSummary Normal;
+    FisherSummary Reversed;
+    FisherSummary Combined;
+};
+
+// The virtual geomagnetic pole of the mean direction seen at a site: of the
+// Fisher mean of all data, or of the combined mean when polarities are
+// separated. Pole is absent, with the reason, where there is no mean to take
+// it of.
+struct SitePoleReport {
+    SiteLocation Site;
+    std::optional<VirtualGeomagneticPole> Pole;
+    std::string_view Reason;
+};
+
 // What the pass used, read and computed, for callers that report it. Each
 // part is stored as soon as the pass has it, so after a fault the report holds
 // what came before: a fault in the great-circle fit leaves the Fisher block
 // here although the image never shows its lines. Reusing one report keeps the
-// capacity of RejectedLines, so a pass then allocates nothing for it.
+// capacity of RejectedLines and Points, so a pass then allocates nothing for
+// them.
 struct PlotReport {
     PlotGeometry Geometry;        // the net as this pass placed it
     PlotExtent Extent;            // the region of the net and its labels
@@ -50,6 +82,16 @@ struct PlotReport {
     std::optional<FisherResult> Fisher;
     std::optional<GreatCircleReport> GreatCircle;
     QString Fault; // the message of the fault that ended the pass; empty when none
+    // Every datum read, in the order of its lines; all are read before the
+    // first is drawn.
+    std::vector<PlottedDatum> Points;
+    std::optional<PolarityReport> Polarity;        // with SeparatePolarities
+    std::optional<WatsonVTestResult> ReversalTest; // with ReversalTest
+    std::optional<SitePoleReport> SitePole;        // where SitePoleApplies
+    // The last critical value the reversal test simulated. The pass never
+    // clears it but hands it to the test as its cache, so that a report reused
+    // from pass to pass simulates again only when N or k of a mode changes.
+    WatsonVCritical ReversalCritical;
 };
 
 // Draws the whole plot on the canvas (its size is the image's): clears it,
@@ -71,10 +113,18 @@ void RunPlotPass(Canvas& canvas, const PlotInputs& inputs, PlotReport& report);
 void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,
                  double rho, bool lowerHemisphereOnly);
 
-// Why the pass does not read this line of the given file type with this
-// decimal separator, in the user's words; empty when it reads the line or the
-// line is blank. The line is taken as the pass takes it (cut at 4,096
-// characters, as Latin-1).
+// How the pass reads the lines under these options: with the decimal
+// separator as the Latin-1 data text holds it (one outside Latin-1 cannot
+// occur there, so numbers are then read with a full stop), and with the
+// bedding on each line where the tilt correction takes it from there.
+ReadingOptions PassReadingOptions(const PlotOptions& options, QChar decimalSeparator);
+
+// Why the pass does not read this line of the given file type, read as
+// reading says, in the user's words; empty when it reads the line or the line
+// is blank. The line is taken as the pass takes it (cut at 4,096 characters,
+// as Latin-1).
+QString LineRejectionReason(int fileType, const QString& line, const ReadingOptions& reading);
+// The same for a pass without a bedding on each line.
 QString LineRejectionReason(int fileType, const QString& line, QChar decimalSeparator);
 
 // The locale's short date for today, and its decimal separator (falling back

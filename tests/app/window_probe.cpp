@@ -9,19 +9,29 @@
 //   app_window_probe load DATA          time of loading DATA into the editor
 //   app_window_probe redraw DATA TYPE   median time of DoImage over DATA read
 //                                       as file type TYPE, and its spread
-//   app_window_probe keystroke DATA N   load DATA as site means with error
-//                                       circles, Fisher mean and fit, then time
-//                                       N title keystrokes to finished repaint
+//   app_window_probe keystroke DATA N [analyses]
+//                                       load DATA as site means with error
+//                                       circles, Fisher mean and fit (with
+//                                       "analyses": as directions with every
+//                                       analysis on and the Results window
+//                                       open), then time N title keystrokes to
+//                                       finished repaint
+//   app_window_probe analysis DATA DIR  load DATA with the Fisher mean, save
+//                                       the Analysis menu, its two dialogs and
+//                                       the Results window as screenshots in DIR
 //   app_window_probe burst DATA N       load DATA, then N title keystrokes that
 //                                       arrive at once (as typed during a long
 //                                       redraw): passes and time until drawn
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,9 +46,13 @@
 #include <ctime>
 #include <vector>
 
+#include "analysis_menu.h"
 #include "image_view.h"
 #include "line_tints.h"
 #include "main_window.h"
+#include "results_window.h"
+#include "site_location_dialog.h"
+#include "tilt_correction_dialog.h"
 
 namespace {
 
@@ -189,16 +203,70 @@ void ClickItem(QGroupBox* group, int index) {
     QTest::mouseClick(group->findChildren<QRadioButton*>().at(index), Qt::LeftButton);
 }
 
-int Keystrokes(const QString& data, int count) {
+// Answers the analysis dialogs with one bedding 90/20 and a site at 33 N,
+// 117 W; saves each dialog's screen to dir first when dir is given.
+void AnswerAnalysisDialogs(TQVMainForm& form, const QString& dir) {
+    form.AnalysisMenu1->SetModalRunner([dir](QDialog& dialog) {
+        if (auto* tilt = qobject_cast<TiltCorrectionDialog*>(&dialog)) {
+            tilt->OneForAllItem->click();
+            tilt->DipDirectionBox->setValue(90.0);
+            tilt->DipBox->setValue(20.0);
+        }
+        if (auto* site = qobject_cast<SiteLocationDialog*>(&dialog)) {
+            site->LatitudeBox->setValue(33.0);
+            site->LongitudeBox->setValue(-117.0);
+        }
+        if (!dir.isEmpty()) {
+            dialog.show();
+            QTest::qWait(300);
+            dialog.screen()->grabWindow(0).save(
+                dir + u'/' + dialog.windowTitle().replace(u' ', u'_') + QStringLiteral(".png"));
+            dialog.hide();
+        }
+        return true;
+    });
+}
+
+void TurnEveryAnalysisOn(TQVMainForm& form, const QString& dir) {
+    AnswerAnalysisDialogs(form, dir);
+    form.AnalysisMenu1->TiltCorrection1->trigger();
+    form.AnalysisMenu1->SeparatePolarities1->trigger();
+    form.AnalysisMenu1->ReversalTest1->trigger();
+    form.AnalysisMenu1->SiteLocation1->trigger();
+    form.AnalysisMenu1->Results1->trigger();
+}
+
+int AnalysisShots(const QString& data, const QString& dir) {
     TQVMainForm form;
     if (!ShowAnswering(form, data))
         return 1;
     QTest::mouseClick(form.Button4, Qt::LeftButton);
-    ClickItem(form.FileTypeRG, 1);
+    ClickItem(form.AvRg, 0);
+    QMenu* menu = form.AnalysisMenu1->Analysis1;
+    menu->popup(form.mapToGlobal(form.menuBar()->actionGeometry(menu->menuAction()).bottomLeft()));
+    QTest::qWait(300);
+    form.screen()->grabWindow(0).save(dir + QStringLiteral("/menu.png"));
+    menu->hide();
+    TurnEveryAnalysisOn(form, dir);
+    QTest::qWait(300);
+    form.screen()->grabWindow(0).save(dir + QStringLiteral("/results.png"));
+    std::printf("passes %d\n%s", form.PlotPassCount(), qPrintable(form.Results()->Text()));
+    return 0;
+}
+
+int Keystrokes(const QString& data, int count, bool analyses) {
+    TQVMainForm form;
+    if (!ShowAnswering(form, data))
+        return 1;
+    QTest::mouseClick(form.Button4, Qt::LeftButton);
+    const int fileType = analyses ? 0 : 1;
+    ClickItem(form.FileTypeRG, fileType);
     ClickItem(form.PlotErrorRG, 0);
     ClickItem(form.AvRg, 0);
     ClickItem(form.GCFitRG, 0);
-    if (form.ItemIndex(form.FileTypeRG) != 1 || form.ItemIndex(form.PlotErrorRG) != 0 ||
+    if (analyses)
+        TurnEveryAnalysisOn(form, QString());
+    if (form.ItemIndex(form.FileTypeRG) != fileType || form.ItemIndex(form.PlotErrorRG) != 0 ||
         form.ItemIndex(form.AvRg) != 0 || form.ItemIndex(form.GCFitRG) != 0) {
         std::fprintf(stderr, "the options did not take\n");
         return 1;
@@ -269,14 +337,19 @@ int main(int argc, char** argv) {
         return LoadTime(args[2]);
     if (args.size() == 4 && args[1] == QStringLiteral("redraw"))
         return RedrawTime(args[2], args[3].toInt());
-    if (args.size() == 4 && args[1] == QStringLiteral("keystroke") && args[3].toInt() > 0)
-        return Keystrokes(args[2], args[3].toInt());
+    if (args.size() >= 4 && args.size() <= 5 && args[1] == QStringLiteral("keystroke") &&
+        args[3].toInt() > 0)
+        return Keystrokes(args[2], args[3].toInt(),
+                          args.size() == 5 && args[4] == QStringLiteral("analyses"));
+    if (args.size() == 4 && args[1] == QStringLiteral("analysis"))
+        return AnalysisShots(args[2], args[3]);
     if (args.size() == 4 && args[1] == QStringLiteral("burst") && args[3].toInt() > 0)
         return Burst(args[2], args[3].toInt());
     if (args.size() >= 4 && args.size() <= 6 && args[1] == QStringLiteral("shot"))
         return Shot(args[2], args[3], args.size() > 4 ? args[4].toInt() : 0,
                     args.size() > 5 ? args[5].toInt() : 0);
     std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png [TYPE [LINE]] | "
-                         "load DATA | redraw DATA TYPE | keystroke DATA N\n");
+                         "load DATA | redraw DATA TYPE | keystroke DATA N [analyses] | "
+                         "analysis DATA DIR\n");
     return 2;
 }

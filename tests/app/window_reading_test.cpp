@@ -153,12 +153,12 @@ TEST(LineTints, ANewPassClearsMarksThatEditsHaveMoved) {
     QPlainTextEdit editor;
     editor.setPlainText(QStringLiteral("1 1\nx\n2 2\ny\n"));
     LineTints tints(&editor);
-    tints.Show(0, u'.', {2, 4});
+    tints.Show(0, ReadingOptions{}, {2, 4});
     QTextCursor top(editor.document());
     top.insertText(QStringLiteral("0 0\n"));
     // The marks moved down with their lines.
     EXPECT_EQ(tints.ToolTipOfBlock(4), QStringLiteral("not read: 'y' at column 1 is not a number"));
-    tints.Show(0, u'.', {});
+    tints.Show(0, ReadingOptions{}, {});
     for (int block = 0; block < editor.blockCount(); ++block)
         EXPECT_EQ(tints.ToolTipOfBlock(block), QString()) << block;
 }

@@ -59,6 +59,28 @@ TEST(ParsePlotCommand, EveryOptionInBothForms) {
     }
 }
 
+TEST(ParsePlotCommand, AnalysisOptionsTakeTheirValues) {
+    const PlotCommandParse parse = ParsePlotCommand(
+        {QStringLiteral("--bedding=90.5,20"), QStringLiteral("--polarity"),
+         QStringLiteral("--reversal-test"), QStringLiteral("--site"), QStringLiteral("-33.25,-117"),
+         QStringLiteral("--file-type=10"), QStringLiteral("data.txt")});
+    ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
+    const PlotOptions& o = parse.Command.Options;
+    EXPECT_EQ(o.Bedding, BeddingSource::OneForAll);
+    EXPECT_EQ(o.BeddingDipDirection, 90.5);
+    EXPECT_EQ(o.BeddingDip, 20.0);
+    EXPECT_TRUE(o.SeparatePolarities);
+    EXPECT_TRUE(o.ReversalTest);
+    ASSERT_TRUE(o.Site);
+    EXPECT_EQ(o.Site->Latitude, -33.25);
+    EXPECT_EQ(o.Site->Longitude, -117.0);
+    const PlotCommandParse columns =
+        ParsePlotCommand({QStringLiteral("--bedding-columns"), QStringLiteral("--file-type=1"),
+                          QStringLiteral("a")});
+    ASSERT_TRUE(columns.Error.isEmpty()) << columns.Error.toStdString();
+    EXPECT_EQ(columns.Command.Options.Bedding, BeddingSource::PerLine);
+}
+
 TEST(ParsePlotCommand, EmptyValuesAndDoubleDash) {
     const PlotCommandParse parse =
         ParsePlotCommand({QStringLiteral("--title="), QStringLiteral("--file-name"),
@@ -110,6 +132,26 @@ TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
         {QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("plot.gif")},
         {QStringLiteral("a"), QStringLiteral("-o"), QStringLiteral("plot")},
         {QStringLiteral("a"), QStringLiteral("-x")},
+        // Values outside their ranges or not plain decimals.
+        {QStringLiteral("a"), QStringLiteral("--bedding=90")},
+        {QStringLiteral("a"), QStringLiteral("--bedding=90,95")},
+        {QStringLiteral("a"), QStringLiteral("--bedding=400,20")},
+        {QStringLiteral("a"), QStringLiteral("--bedding=90,20,5")},
+        {QStringLiteral("a"), QStringLiteral("--bedding=90, 20")},
+        {QStringLiteral("a"), QStringLiteral("--site=95,0")},
+        {QStringLiteral("a"), QStringLiteral("--site=1e1,0")},
+        {QStringLiteral("a"), QStringLiteral("--site=33,inf")},
+        {QStringLiteral("a"), QStringLiteral("--site=33,-117,")},
+        {QStringLiteral("a"), QStringLiteral("--site=.,1")},
+        {QStringLiteral("a"), QStringLiteral("--polarity=1")},
+        // Analyses that do not apply to what is plotted.
+        {QStringLiteral("a"), QStringLiteral("--bedding=90,20"),
+         QStringLiteral("--bedding-columns")},
+        {QStringLiteral("a"), QStringLiteral("--bedding-columns"), QStringLiteral("--file-type=9")},
+        {QStringLiteral("a"), QStringLiteral("--bedding=90,20"), QStringLiteral("--file-type=4")},
+        {QStringLiteral("a"), QStringLiteral("--bedding=90,20"), QStringLiteral("--plot-type=1")},
+        {QStringLiteral("a"), QStringLiteral("--bedding-columns"), QStringLiteral("--plot-type=2")},
+        {QStringLiteral("a"), QStringLiteral("--site=33,-117"), QStringLiteral("--plot-type=2")},
     };
     for (const QStringList& arguments : cases) {
         const PlotCommandParse parse = ParsePlotCommand(arguments);

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
@@ -221,6 +222,10 @@ TEST_F(QuorvexPlot, RefusesWhatItCannotDo) {
          {QStringLiteral("-o"), path(QStringLiteral("no/such/dir/x.png")), data}},
         {"output format unknown", {QStringLiteral("-o"), path(QStringLiteral("x.gif")), data}},
         {"empty output name", {QStringLiteral("-o"), QString(), data}},
+        {"two sources of bedding",
+         {QStringLiteral("--bedding=90,20"), QStringLiteral("--bedding-columns"), data}},
+        {"a site for poles",
+         {QStringLiteral("--site=33,-117"), QStringLiteral("--plot-type=1"), data}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -486,6 +491,89 @@ TEST_F(QuorvexPlot, JsonHoldsTheResultsTheRejectedLinesAndTheFault) {
     const QJsonObject faulted = QJsonDocument::fromJson(fault.out).object();
     EXPECT_EQ(faulted["fault"].toString(), QStringLiteral("Invalid floating point operation"));
     EXPECT_FALSE(faulted.contains("great_circle"));
+}
+
+// The analyses through the real program, against an independent computation
+// of the published formulas at 40 digits (mpmath): the tilt correction as a
+// Rodrigues rotation about the strike, the pole by Butler's (1992) equations
+// with their branch, V_w and gamma from their definitions.
+TEST_F(QuorvexPlot, JsonHoldsTheAnalysesToTheirPublishedNumbers) {
+    const PlotRun tilted = runPlot({QStringLiteral("--bedding"), QStringLiteral("90,20"),
+                                    QStringLiteral("--json"), writeData("91.2 43.1\n")});
+    ASSERT_EQ(tilted.exitCode, 0) << tilted.err.constData();
+    const QJsonObject tilt = QJsonDocument::fromJson(tilted.out).object();
+    EXPECT_EQ(tilt["tilt_correction"]["source"].toString(), QStringLiteral("single"));
+    EXPECT_EQ(tilt["tilt_correction"]["dip_direction"].toDouble(), 90.0);
+    EXPECT_EQ(tilt["points"][0]["line"].toInt(), 1);
+    EXPECT_NEAR(tilt["points"][0]["dec"].toDouble(), 90.9525688372, 1e-9);
+    EXPECT_NEAR(tilt["points"][0]["inc"].toDouble(), 23.1034116701, 1e-9);
+
+    const PlotRun site = runPlot(
+        {QStringLiteral("--site=33,-117"), QStringLiteral("--json"), writeData("4 41\n4 41\n")});
+    ASSERT_EQ(site.exitCode, 0) << site.err.constData();
+    const QJsonObject vgp = QJsonDocument::fromJson(site.out).object()["vgp"].toObject();
+    EXPECT_TRUE(vgp["available"].toBool());
+    EXPECT_NEAR(vgp["lat"].toDouble(), 79.8625999889, 1e-9);
+    EXPECT_NEAR(vgp["lon"].toDouble(), 41.6862941505, 1e-9);
+    EXPECT_NEAR(vgp["paleolatitude"].toDouble(), 23.4918558212, 1e-9);
+
+    // Six normal directions and three reversed, and a line that is not read.
+    const PlotRun mixed =
+        runPlot({QStringLiteral("--polarity"), QStringLiteral("--reversal-test"),
+                 QStringLiteral("--fisher"), QStringLiteral("--json"), QStringLiteral("--quiet"),
+                 writeData("12.5 48.2\n20.1 55\n5.3 38.7\n355.2 42.1\n30 60.5\n198.4 -35.2\n"
+                           "185 -48.6\n201.7 -41.3\nnot a datum\n8.8 51.4\n")});
+    ASSERT_EQ(mixed.exitCode, 0) << mixed.err.constData();
+    const QJsonObject json = QJsonDocument::fromJson(mixed.out).object();
+    const QJsonObject polarity = json["polarity"].toObject();
+    // The modes' numbers are held in plot_tests; here their keys and places.
+    EXPECT_EQ(polarity["normal"]["n"].toInt(), 6);
+    EXPECT_EQ(polarity["reversed"]["n"].toInt(), 3);
+    EXPECT_NEAR(polarity["reversed"]["inc"].toDouble(), -41.9107206908, 1e-9);
+    // The result lines give the combined mean.
+    QJsonObject combined = polarity["combined"].toObject();
+    combined.remove(QStringLiteral("n"));
+    EXPECT_EQ(json["fisher"].toObject(), combined);
+
+    const QJsonObject test = json["reversal_test"].toObject();
+    EXPECT_TRUE(test["available"].toBool());
+    EXPECT_NEAR(test["V_w"].toDouble(), 3.02696422019, 1e-9);
+    EXPECT_NEAR(test["gamma"].toDouble(), 8.64527396716, 1e-9);
+    EXPECT_EQ(test["simulations"].toInt(), 5000);
+    // Twenty independent runs of 5000 simulations (Fisher deviates from
+    // another generator) put V_critical at 7.97 with a spread of 0.20.
+    const double vCritical = test["V_critical"].toDouble();
+    EXPECT_NEAR(vCritical, 7.97, 3 * 0.20);
+    // gamma_critical from its definition and the reported V_critical.
+    const double tau1 = polarity["normal"]["k"].toDouble() * polarity["normal"]["R"].toDouble();
+    const double tau2 = polarity["reversed"]["k"].toDouble() * polarity["reversed"]["R"].toDouble();
+    const double rwc = tau1 + tau2 - vCritical / 2;
+    const double cosGammaC = (rwc * rwc - tau1 * tau1 - tau2 * tau2) / (2 * tau1 * tau2);
+    EXPECT_NEAR(test["gamma_critical"].toDouble(), std::acos(cosGammaC) * 180 / M_PI, 1e-6);
+    EXPECT_EQ(test["classification"].toString(), QStringLiteral("C"));
+
+    // One polarity only: the test says why it cannot be made.
+    const PlotRun single = runPlot(
+        {QStringLiteral("--reversal-test"), QStringLiteral("--json"), writeData("10 40\n20 50\n")});
+    const QJsonObject none =
+        QJsonDocument::fromJson(single.out).object()["reversal_test"].toObject();
+    EXPECT_FALSE(none["available"].toBool());
+    EXPECT_EQ(none["reason"].toString(), QStringLiteral("a set has fewer than two data"));
+}
+
+// A line without its bedding is not read, and the reports say why.
+TEST_F(QuorvexPlot, LinesWithoutTheirBeddingAreReported) {
+    const QString data = writeData("91.2 43.1 90 20\n10 20\n");
+    const PlotRun run =
+        runPlot({QStringLiteral("--bedding-columns"), QStringLiteral("--json"), data});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(json["tilt_correction"]["source"].toString(), QStringLiteral("per_line"));
+    EXPECT_NEAR(json["points"][0]["dec"].toDouble(), 90.9525688372, 1e-9);
+    EXPECT_EQ(json["rejected"][0]["line"].toInt(), 2);
+    const QString reason = json["rejected"][0]["reason"].toString();
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(run.err, data.toUtf8() + ":2: not read: " + reason.toUtf8() + "\n");
 }
 
 // The whole JSON text of two stored inputs, compared byte for byte: the data

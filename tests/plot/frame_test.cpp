@@ -2,6 +2,7 @@
 
 #include "frame.h"
 #include "plot_geometry.h"
+#include "plot_modes.h"
 #include "recording_canvas.h"
 
 namespace {
@@ -16,8 +17,8 @@ PlotGeometry Example() {
 
 TEST(FrameTest, ExamplePositionsAndOrder) {
     RecordingCanvas canvas;
-    DrawFrame(canvas, Example(), 0, QStringLiteral("Site 7"), QStringLiteral("/data/a.txt"),
-              QStringLiteral("12/8/26"));
+    DrawFrame(canvas, Example(), PlotModeTextsOf(0), QStringLiteral("Site 7"),
+              QStringLiteral("/data/a.txt"), QStringLiteral("12/8/26"));
     EXPECT_EQ(canvas.Kinds(), (std::vector<Kind>{Kind::Text, Kind::Text, Kind::Text, Kind::Ellipse,
                                                  Kind::Text, Kind::Text}));
     EXPECT_EQ(canvas.Texts(),
@@ -35,22 +36,28 @@ TEST(FrameTest, ExamplePositionsAndOrder) {
     EXPECT_EQ(ellipse.d, 489);
 }
 
+// Tilt correction renames the local coordinates only; the polar views keep
+// their names.
 TEST(FrameTest, TextsPerPlotType) {
     struct Row {
         int plotType;
+        bool tiltCorrected;
         const char* mode;
         const char* top;
         const char* right;
     };
     const Row rows[] = {
-        {0, "     Equal area, Local coords, Open=upper hemi", "N", "E"},
-        {1, "     Equal area, North polar view, Open=upper hemi", "0", "270"},
-        {2, "     Equal area, South polar view, Open=upper hemi", "0", "90"},
+        {0, false, "     Equal area, Local coords, Open=upper hemi", "N", "E"},
+        {1, false, "     Equal area, North polar view, Open=upper hemi", "0", "270"},
+        {2, false, "     Equal area, South polar view, Open=upper hemi", "0", "90"},
+        {0, true, "     Equal area, Tilt corrected, Open=upper hemi", "N", "E"},
+        {1, true, "     Equal area, North polar view, Open=upper hemi", "0", "270"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.plotType);
         RecordingCanvas canvas;
-        DrawFrame(canvas, Example(), r.plotType, QString(), QString(), QStringLiteral("1/2/03"));
+        DrawFrame(canvas, Example(), PlotModeTextsOf(r.plotType, r.tiltCorrected), QString(),
+                  QString(), QStringLiteral("1/2/03"));
         const std::vector<Text> texts = canvas.Texts();
         ASSERT_EQ(texts.size(), 5u);
         EXPECT_EQ(texts[0].text, QStringLiteral("   1/2/03")); // empty title
@@ -73,7 +80,7 @@ TEST(FrameTest, LabelOffsetsRoundHalvesToEven) {
     g.CentreX = 220;
     g.CentreY = 300;
     RecordingCanvas canvas;
-    DrawFrame(canvas, g, 0, QString(), QString(), QString());
+    DrawFrame(canvas, g, PlotModeTextsOf(0), QString(), QString(), QString());
     const std::vector<Text> texts = canvas.Texts();
     ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0].y, 300 - 200 - 45);

@@ -63,26 +63,31 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PrintModeLine, NamesTheProjectionAndTheFile) {
     struct Case {
         int PlotType;
+        bool TiltCorrected;
         QString FileName;
         QString Expected;
     };
     const std::vector<Case> cases{
-        {0, "/data/site.plt", "Local coords, eq. area, open=upper  File: /data/site.plt"},
-        {1, "/data/site.plt", "North polar view, eq. area, open=upper  File: /data/site.plt"},
-        {2, "/data/site.plt", "South polar view, eq.area, open=upper  File: /data/site.plt"},
+        {0, false, "/data/site.plt", "Local coords, eq. area, open=upper  File: /data/site.plt"},
+        {1, false, "/data/site.plt",
+         "North polar view, eq. area, open=upper  File: /data/site.plt"},
+        {2, false, "/data/site.plt", "South polar view, eq.area, open=upper  File: /data/site.plt"},
         // After an edit the name is one space: "File:" and two spaces.
-        {0, " ", "Local coords, eq. area, open=upper  File:  "},
+        {0, false, " ", "Local coords, eq. area, open=upper  File:  "},
         // Before the first activation it is empty: "File:" and one space.
-        {2, "", "South polar view, eq.area, open=upper  File: "},
+        {2, false, "", "South polar view, eq.area, open=upper  File: "},
+        // Tilt correction renames the local coordinates only.
+        {0, true, "a.plt", "Tilt corrected, eq. area, open=upper  File: a.plt"},
+        {2, true, "a.plt", "South polar view, eq.area, open=upper  File: a.plt"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PrintModeLine(c.PlotType, c.FileName), c.Expected) << c.PlotType;
+        EXPECT_EQ(PrintModeLine(c.PlotType, c.TiltCorrected, c.FileName), c.Expected) << c.PlotType;
 }
 
 TEST(PrintTextLines, TitleModeRuleThenEveryEditorLine) {
     const QString longLine(5000, u'x');
     const QStringList lines = PrintTextLines(
-        "Site 4", 1, "a.plt", LineView("header\r\n\r\n12 34 tail\t5\n" + longLine + "\n"));
+        "Site 4", 1, false, "a.plt", LineView("header\r\n\r\n12 34 tail\t5\n" + longLine + "\n"));
     ASSERT_EQ(lines.size(), 7);
     EXPECT_EQ(lines[0], "Site 4");
     EXPECT_EQ(lines[1], "North polar view, eq. area, open=upper  File: a.plt");
@@ -95,7 +100,7 @@ TEST(PrintTextLines, TitleModeRuleThenEveryEditorLine) {
 }
 
 TEST(PrintTextLines, EmptyTitleAndEmptyEditorKeepTheFixedLines) {
-    const QStringList lines = PrintTextLines("", 0, " ", LineView(""));
+    const QStringList lines = PrintTextLines("", 0, false, " ", LineView(""));
     EXPECT_EQ(lines,
               QStringList({"", "Local coords, eq. area, open=upper  File:  ", "--------------"}));
 }

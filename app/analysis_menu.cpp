@@ -1,0 +1,95 @@
+#include "analysis_menu.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <utility>
+
+#include "site_location_dialog.h"
+#include "tilt_correction_dialog.h"
+
+AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), window_(window) {
+    Analysis1 = bar.addMenu(QStringLiteral("Analysis"));
+    Analysis1->setObjectName(QStringLiteral("Analysis1"));
+    // A popup is a window of its own and would not inherit the window font.
+    Analysis1->setFont(window.font());
+    TiltCorrection1 = Analysis1->addAction(QStringLiteral("Tilt correction\u2026"));
+    SeparatePolarities1 = Analysis1->addAction(QStringLiteral("Separate polarities"));
+    ReversalTest1 = Analysis1->addAction(QStringLiteral("Reversal test"));
+    SiteLocation1 = Analysis1->addAction(QStringLiteral("Site location\u2026"));
+    Analysis1->addSeparator();
+    Results1 = Analysis1->addAction(QStringLiteral("Results"));
+    const std::pair<QAction*, const char*> named[] = {{TiltCorrection1, "TiltCorrection1"},
+                                                      {SeparatePolarities1, "SeparatePolarities1"},
+                                                      {ReversalTest1, "ReversalTest1"},
+                                                      {SiteLocation1, "SiteLocation1"},
+                                                      {Results1, "Results1"}};
+    for (const auto& [action, name] : named) {
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(action != Results1);
+    }
+    Results1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+
+    connect(TiltCorrection1, &QAction::triggered, this,
+            [this] { TiltCorrection1Click(TiltCorrection1); });
+    connect(SiteLocation1, &QAction::triggered, this,
+            [this] { SiteLocation1Click(SiteLocation1); });
+    for (QAction* toggle : {SeparatePolarities1, ReversalTest1})
+        connect(toggle, &QAction::toggled, this, &AnalysisMenu::SettingsChanged);
+    connect(Results1, &QAction::triggered, this, &AnalysisMenu::ResultsRequested);
+}
+
+void AnalysisMenu::SetModalRunner(ModalRunner runner) {
+    modalRunner_ = std::move(runner);
+}
+
+bool AnalysisMenu::RunModal(QDialog& dialog) {
+    dialog.setFont(window_.font());
+    if (modalRunner_)
+        return modalRunner_(dialog);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void AnalysisMenu::TiltCorrection1Click(QObject*) {
+    TiltCorrectionDialog dialog(&window_);
+    dialog.SetBedding(bedding_, dipDirection_, dip_);
+    const bool accepted = RunModal(dialog);
+    if (accepted) {
+        bedding_ = dialog.Source();
+        dipDirection_ = dialog.DipDirection();
+        dip_ = dialog.Dip();
+    }
+    // Triggering a checkable item toggles it; its mark shows the setting.
+    TiltCorrection1->setChecked(bedding_ != BeddingSource::None);
+    if (accepted)
+        emit SettingsChanged();
+}
+
+void AnalysisMenu::SiteLocation1Click(QObject*) {
+    SiteLocationDialog dialog(&window_);
+    dialog.SetSite(site_);
+    const bool accepted = RunModal(dialog);
+    if (accepted)
+        site_ = dialog.Site();
+    SiteLocation1->setChecked(site_.has_value());
+    if (accepted)
+        emit SettingsChanged();
+}
+
+void AnalysisMenu::Apply(PlotOptions& options) const {
+    options.Bedding = bedding_;
+    options.BeddingDipDirection = dipDirection_;
+    options.BeddingDip = dip_;
+    options.SeparatePolarities = SeparatePolarities1->isChecked();
+    options.ReversalTest = ReversalTest1->isChecked();
+    options.Site = site_;
+}
+
+void AnalysisMenu::FollowSelectors(int fileType, int plotType) {
+    const bool directions = plotType == 0;
+    TiltCorrection1->setEnabled(
+        directions && (fileType == 0 || fileType == 1 || fileType == 9 || fileType == 10));
+    SiteLocation1->setEnabled(directions);
+}

@@ -1,0 +1,254 @@
+// The analyses of the plot pass: tilt correction, polarities, the reversal
+// test and the site's pole. Expected numbers come from an independent
+// computation of the published formulas at 40 digits (mpmath): the tilt
+// correction as a Rodrigues rotation about the strike, the pole by Butler's
+// (1992) equations with their branch, the modes from mpmath's symmetric eigen
+// solver.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "equal_area.h"
+#include "line_view.h"
+#include "marks.h"
+#include "plot_pass.h"
+#include "qstring_printer.h"
+#include "recording_canvas.h"
+#include "test_plot_inputs.h"
+
+namespace {
+
+// The directions of the reference pictures (tests/plot/reference): six
+// normal and three reversed, and one line that is not a datum.
+const QString kMixed =
+    QStringLiteral("12.5 48.2\n20.1 55\n5.3 38.7\n355.2 42.1\n30 60.5\n"
+                   "198.4 -35.2\n185 -48.6\n201.7 -41.3\nnot a datum\n8.8 51.4\n");
+
+struct Pass {
+    RecordingCanvas canvas;
+    PlotReport report;
+};
+
+void Draw(Pass& pass, const QString& text, const PlotOptions& options) {
+    const LineView lines(text);
+    pass.canvas.ops.clear();
+    DrawPlot(pass.canvas, TestPlotInputs(lines, options), pass.report);
+}
+
+TEST(AnalysisPass, TiltCorrectionTurnsEachDatumAndRenamesTheCoordinates) {
+    struct Row {
+        const char* name;
+        int fileType;
+        int plotType;
+        BeddingSource source;
+        const char* line;
+        double dec;
+        double inc;
+        const char* mode;
+    };
+    const Row rows[] = {
+        {"one bedding", 0, 0, BeddingSource::OneForAll, "91.2 43.1", 90.9525688372, 23.1034116701,
+         "Tilt corrected"},
+        {"bedding on the line", 0, 0, BeddingSource::PerLine, "91.2 43.1 90 20", 90.9525688372,
+         23.1034116701, "Tilt corrected"},
+        {"site mean with its bedding", 1, 0, BeddingSource::PerLine, "10 30 5 300 45",
+         355.323950186, 8.28572627324, "Tilt corrected"},
+        // The bed itself, levelled: its pole points straight down.
+        {"plane of the bed", 10, 0, BeddingSource::OneForAll, "90 20", 0.0, 90.0, "Tilt corrected"},
+        // The pole (90, 10) turns to (90, -10): kept as its lower end.
+        {"pole turned upwards", 10, 0, BeddingSource::OneForAll, "270 80", 270.0, 10.0,
+         "Tilt corrected"},
+        // Poles are not rotated in the polar views.
+        {"polar view", 0, 1, BeddingSource::OneForAll, "91.2 43.1", 91.2, 43.1, "North polar view"},
+        // Strike 0, dip 30: the pole as read, a bedding on the line not asked for.
+        {"not a directions file", 9, 0, BeddingSource::PerLine, "0 30", 270.0, 60.0,
+         "Local coords"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PlotOptions options;
+        options.FileType = row.fileType;
+        options.PlotType = row.plotType;
+        options.Bedding = row.source;
+        // The per-line rows carry another bedding: it must not be used.
+        options.BeddingDipDirection = row.source == BeddingSource::OneForAll ? 90.0 : 180.0;
+        options.BeddingDip = row.source == BeddingSource::OneForAll ? 20.0 : 60.0;
+        Pass pass;
+        Draw(pass, QString::fromLatin1(row.line), options);
+        ASSERT_EQ(pass.report.Points.size(), 1u);
+        const PlottedDatum& datum = pass.report.Points[0];
+        EXPECT_EQ(datum.Line, 1);
+        if (row.inc < 90.0) {
+            EXPECT_NEAR(datum.Dec, row.dec, 1e-9);
+        }
+        EXPECT_NEAR(datum.Inc, row.inc, 1e-9);
+        EXPECT_EQ(pass.canvas.Texts()[1].text,
+                  QStringLiteral("     Equal area, %1, Open=upper hemi").arg(row.mode));
+    }
+}
+
+// With the bedding taken from the lines, a line without it, or with a dip
+// beyond 90, is not read, and the reason says so; without it they are data.
+TEST(AnalysisPass, LinesWithoutTheirBeddingAreNotRead) {
+    const QString text = QStringLiteral("10 20\n10 20 90 95\n10 20 90 20\n");
+    const LineView lines(text);
+    PlotOptions options;
+    options.Bedding = BeddingSource::PerLine;
+    Pass pass;
+    Draw(pass, text, options);
+    EXPECT_EQ(pass.report.RejectedLines, (std::vector<int>{1, 2}));
+    EXPECT_EQ(pass.report.DataCount, 1);
+    ASSERT_EQ(pass.report.Points.size(), 1u);
+    EXPECT_EQ(pass.report.Points[0].Line, 3);
+    const ReadingOptions reading = PassReadingOptions(options, u'.');
+    EXPECT_TRUE(reading.Bedding);
+    for (const int line : {1, 2})
+        EXPECT_FALSE(LineRejectionReason(0, lines.Line(line), reading).isEmpty()) << line;
+    EXPECT_TRUE(LineRejectionReason(0, lines.Line(3), reading).isEmpty());
+
+    options.PlotType = 2; // the correction does not apply: the lines are data
+    EXPECT_FALSE(PassReadingOptions(options, u'.').Bedding);
+    Draw(pass, text, options);
+    EXPECT_TRUE(pass.report.RejectedLines.empty());
+    EXPECT_EQ(pass.report.DataCount, 3);
+}
+
+std::vector<RecordingCanvas::Line> MeanMarkLines(double dec, double inc) {
+    RecordingCanvas expected;
+    const PlotGeometry net = ComputePlotGeometry(553, 529, 13, 8);
+    const NetPoint p = ProjectEqualArea(dec, inc, 0);
+    if (inc >= 0.0)
+        DrawPlusMark(expected, net, p.x, p.y, net.MarkSize);
+    else
+        DrawDiamondMark(expected, net, p.x, p.y, net.MarkSize);
+    return expected.Lines();
+}
+
+bool Draws(const RecordingCanvas& canvas, const std::vector<RecordingCanvas::Line>& mark) {
+    const std::vector<RecordingCanvas::Line> lines = canvas.Lines();
+    return std::search(lines.begin(), lines.end(), mark.begin(), mark.end()) != lines.end();
+}
+
+// A mixed set: each mode's mean drawn, the result lines of the combined mean
+// (never drawn), all three in the report.
+TEST(AnalysisPass, SeparatedPolaritiesDrawEachModesMeanAndReportTheCombinedMean) {
+    PlotOptions options;
+    options.FisherMean = true;
+    options.SeparatePolarities = true;
+    Pass pass;
+    Draw(pass, kMixed, options);
+    ASSERT_TRUE(pass.report.Polarity);
+    const struct {
+        const char* name;
+        const FisherSummary& mode;
+        int n;
+        double dec, inc, r, k, a95;
+    } modes[] = {
+        {"normal", pass.report.Polarity->Normal, 6, 10.4738889263, 49.80541302, 5.90709184958,
+         53.8165917347, 9.21514457039},
+        {"reversed", pass.report.Polarity->Reversed, 3, 195.550825894, -41.9107206908,
+         2.97399533235, 76.909269779, 14.1545625395},
+        {"combined", pass.report.Polarity->Combined, 9, 12.3382543393, 47.1896381184, 8.85858334463,
+         56.5704229043, 6.90397943032},
+    };
+    for (const auto& m : modes) {
+        SCOPED_TRACE(m.name);
+        EXPECT_EQ(m.mode.N, m.n);
+        EXPECT_NEAR(*m.mode.MeanDec, m.dec, 1e-9);
+        EXPECT_NEAR(*m.mode.MeanInc, m.inc, 1e-9);
+        EXPECT_NEAR(*m.mode.R, m.r, 1e-9);
+        EXPECT_NEAR(*m.mode.K, m.k, 1e-7);
+        EXPECT_NEAR(*m.mode.A95, m.a95, 1e-9);
+    }
+    ASSERT_TRUE(pass.report.Fisher);
+    EXPECT_EQ(pass.report.Fisher->MeanDec, *pass.report.Polarity->Combined.MeanDec);
+    EXPECT_EQ(pass.report.FisherLines.first(), QStringLiteral("Mean Dec, Inc: 12.3, 47.2"));
+    EXPECT_TRUE(Draws(pass.canvas, MeanMarkLines(10.4738889263, 49.80541302)));
+    EXPECT_TRUE(Draws(pass.canvas, MeanMarkLines(195.550825894, -41.9107206908)));
+    EXPECT_FALSE(Draws(pass.canvas, MeanMarkLines(12.3382543393, 47.1896381184)));
+}
+
+// V_w and gamma as computed independently; the critical value is handed
+// back from the report and simulated again only for another N or k.
+TEST(AnalysisPass, ReversalTestReusesTheCriticalValueOfTheSameCountsAndPrecisions) {
+    PlotOptions options;
+    options.ReversalTest = true;
+    Pass pass;
+    Draw(pass, kMixed, options);
+    ASSERT_TRUE(pass.report.ReversalTest);
+    const WatsonVTestResult& test = *pass.report.ReversalTest;
+    ASSERT_TRUE(test.Available);
+    EXPECT_NEAR(test.Vw, 3.02696422019, 1e-9);
+    EXPECT_NEAR(test.Gamma, 8.64527396716, 1e-9);
+    EXPECT_EQ(pass.report.ReversalCritical.Simulations, kWatsonVSimulations);
+    EXPECT_EQ(pass.report.ReversalCritical.N1, 6);
+    EXPECT_EQ(pass.report.ReversalCritical.N2, 3);
+    EXPECT_FALSE(pass.report.Polarity); // asked for the test only
+
+    // A value no simulation gives: seen again only if the cache was used.
+    pass.report.ReversalCritical.Value = 1.0;
+    options.Title = QStringLiteral("a keystroke");
+    Draw(pass, kMixed, options);
+    EXPECT_EQ(pass.report.ReversalTest->Critical.Value, 1.0);
+    EXPECT_EQ(pass.report.ReversalTest->Class, ReversalClass::Negative);
+
+    QString fewer = kMixed;
+    fewer.remove(QStringLiteral("30 60.5\n"));
+    Draw(pass, fewer, options);
+    EXPECT_NE(pass.report.ReversalTest->Critical.Value, 1.0);
+    EXPECT_EQ(pass.report.ReversalCritical.N1, 5);
+
+    // One polarity only: no test, the reason given, the cache kept.
+    const WatsonVCritical kept = pass.report.ReversalCritical;
+    Draw(pass, QStringLiteral("10 40\n20 50\n"), options);
+    EXPECT_FALSE(pass.report.ReversalTest->Available);
+    EXPECT_FALSE(pass.report.ReversalTest->Reason.empty());
+    EXPECT_EQ(pass.report.ReversalCritical.Value, kept.Value);
+}
+
+TEST(AnalysisPass, SitePoleOfTheMeanWhetherOrNotItIsDrawn) {
+    struct Row {
+        const char* name;
+        QString text;
+        bool polarity;
+        int plotType;
+        bool reported;
+        bool pole;
+        double lat, lon, dp, dm, paleolatitude;
+    };
+    const Row rows[] = {
+        {"identical data", QStringLiteral("4 41\n4 41\n"), false, 0, true, true, 79.8625999889,
+         41.6862941505, 0.0, 0.0, 23.4918558212},
+        {"combined mean of both polarities", kMixed, true, 0, true, true, 78.4281639349,
+         353.379982069, 5.78837829701, 8.94011685578, 28.3581788979},
+        {"one datum", QStringLiteral("4 41\n"), false, 0, true, false, 0, 0, 0, 0, 0},
+        {"polar view", kMixed, false, 1, false, false, 0, 0, 0, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PlotOptions options;
+        options.PlotType = row.plotType;
+        options.SeparatePolarities = row.polarity;
+        options.Site = SiteLocation{33.0, -117.0};
+        Pass pass;
+        Draw(pass, row.text, options);
+        ASSERT_EQ(pass.report.SitePole.has_value(), row.reported);
+        if (!row.reported)
+            continue;
+        ASSERT_EQ(pass.report.SitePole->Pole.has_value(), row.pole);
+        if (!row.pole) {
+            EXPECT_EQ(pass.report.SitePole->Reason, "fewer than two data");
+            continue;
+        }
+        const VirtualGeomagneticPole& pole = *pass.report.SitePole->Pole;
+        EXPECT_NEAR(pole.PoleLat, row.lat, 1e-9);
+        EXPECT_NEAR(pole.PoleLon, row.lon, 1e-9);
+        EXPECT_NEAR(pole.Dp, row.dp, 1e-9);
+        EXPECT_NEAR(pole.Dm, row.dm, 1e-9);
+        EXPECT_NEAR(pole.Paleolatitude, row.paleolatitude, 1e-9);
+        EXPECT_FALSE(pass.report.Fisher); // not drawn
+    }
+}
+
+} // namespace

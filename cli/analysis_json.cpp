@@ -88,6 +88,56 @@ QJsonObject SitePole(const SitePoleReport& site) {
             {QStringLiteral("paleolatitude"), Number(pole.Paleolatitude)}};
 }
 
+QString MethodName(ContourMethod method) {
+    switch (method) {
+    case ContourMethod::Kamb:
+        return QStringLiteral("kamb");
+    case ContourMethod::ExponentialKamb:
+        return QStringLiteral("exponential-kamb");
+    case ContourMethod::OnePercentArea:
+        return QStringLiteral("schmidt");
+    case ContourMethod::None:
+        break;
+    }
+    return {};
+}
+
+// Every line as its vertices, lower-hemisphere directions; a closed line ends
+// with its first vertex again, as drawing and GIS programs expect a ring.
+QJsonObject Contours(const PlotOptions& options, const std::optional<DensityContours>& contours) {
+    const bool kamb = options.Contours != ContourMethod::OnePercentArea;
+    QJsonObject result{
+        {QStringLiteral("method"), MethodName(options.Contours)},
+        {QStringLiteral("sigma"), kamb ? Number(options.ContourSigma) : QJsonValue()},
+        {QStringLiteral("unit"), kamb ? QStringLiteral("sigma") : QStringLiteral("%")},
+    };
+    QJsonArray levels;
+    if (!contours) {
+        result.insert(QStringLiteral("maximum"), QJsonValue());
+        result.insert(QStringLiteral("levels"), levels);
+        return result;
+    }
+    result.insert(QStringLiteral("maximum"),
+                  QJsonObject{{QStringLiteral("value"), Number(contours->Maximum)},
+                              {QStringLiteral("dec"), Number(contours->MaximumAt.Dec)},
+                              {QStringLiteral("inc"), Number(contours->MaximumAt.Inc)}});
+    for (const ContourLevel& level : contours->Levels) {
+        QJsonArray lines;
+        for (const ContourLine& line : level.Lines) {
+            QJsonArray vertices;
+            for (const IncDec& vertex : line.Vertices)
+                vertices.append(QJsonArray{Number(vertex.Dec), Number(vertex.Inc)});
+            if (line.Closed && !line.Vertices.empty())
+                vertices.append(vertices.first());
+            lines.append(vertices);
+        }
+        levels.append(QJsonObject{{QStringLiteral("value"), Number(level.Value)},
+                                  {QStringLiteral("lines"), lines}});
+    }
+    result.insert(QStringLiteral("levels"), levels);
+    return result;
+}
+
 } // namespace
 
 void AddAnalysisJson(QJsonObject& result, const PlotInputs& inputs, const PlotReport& report) {
@@ -100,4 +150,6 @@ void AddAnalysisJson(QJsonObject& result, const PlotInputs& inputs, const PlotRe
         result.insert(QStringLiteral("reversal_test"), ReversalTest(*report.ReversalTest));
     if (report.SitePole)
         result.insert(QStringLiteral("vgp"), SitePole(*report.SitePole));
+    if (inputs.Options.Contours != ContourMethod::None)
+        result.insert(QStringLiteral("contours"), Contours(inputs.Options, report.Contours));
 }

@@ -132,6 +132,36 @@ constexpr Option kOptions[] = {
          c.Options.Site = site;
          return QString();
      }},
+    {"--contours", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         if (v == u"kamb")
+             c.Options.Contours = ContourMethod::Kamb;
+         else if (v == u"exponential-kamb")
+             c.Options.Contours = ContourMethod::ExponentialKamb;
+         else if (v == u"schmidt")
+             c.Options.Contours = ContourMethod::OnePercentArea;
+         else
+             return QStringLiteral("must be kamb, exponential-kamb or schmidt, not '%1'").arg(v);
+         return QString();
+     }},
+    {"--contour-sigma", Takes::Number,
+     [](PlotCommand& c, const QString& v) {
+         if (!parseDecimal(v, 0.0, 1000.0, c.Options.ContourSigma) || c.Options.ContourSigma <= 0.0)
+             return QStringLiteral("must be a number above 0 and at most 1000, not '%1'").arg(v);
+         return QString();
+     }},
+    {"--contour-levels", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         c.Options.ContourLevels.clear();
+         for (const QString& part : v.split(u',')) {
+             double level = 0.0;
+             if (!parseDecimal(part, 0.0, 1e6, level) || level <= 0.0)
+                 return QStringLiteral("must be levels above 0 separated by commas, not '%1'")
+                     .arg(v);
+             c.Options.ContourLevels.push_back(level);
+         }
+         return QString();
+     }},
     {"--quiet", Takes::Nothing,
      [](PlotCommand& c, const QString&) {
          c.Quiet = true;
@@ -182,6 +212,12 @@ QString analysisMismatch(const PlotOptions& options, const QStringList& given) {
             .arg(one ? QStringLiteral("--bedding") : QStringLiteral("--bedding-columns"));
     if (given.contains(u"--site") && options.PlotType != 0)
         return QStringLiteral("--site applies to directions (plot type 0) only");
+    for (const char16_t* setting : {u"--contour-sigma", u"--contour-levels"}) {
+        if (given.contains(setting) && options.Contours == ContourMethod::None)
+            return QStringLiteral("%1 needs --contours").arg(QStringView(setting));
+    }
+    if (given.contains(u"--contour-sigma") && options.Contours == ContourMethod::OnePercentArea)
+        return QStringLiteral("--contour-sigma applies to the Kamb methods only");
     return {};
 }
 
@@ -319,6 +355,13 @@ QString PlotUsage() {
         "  --reversal-test     Watson's V_w test of the two polarities (in --json)\n"
         "  --site LAT,LON      the site, north and east positive: the virtual geomagnetic\n"
         "                      pole of the mean direction (in --json; plot type 0)\n"
+        "  --contours METHOD   density contours of the plotted data beneath the marks, with\n"
+        "                      a legend: kamb (Kamb 1959), exponential-kamb (Vollmer 1995),\n"
+        "                      both in sigma, or schmidt (1% area counts, in %)\n"
+        "  --contour-sigma S   sigma of the Kamb methods (default 3)\n"
+        "  --contour-levels L1,L2,...\n"
+        "                      the levels to draw, in the method's unit (default: 2, 4, 6\n"
+        "                      ... sigma up to the maximum; 1, 2, 4, 8, 16, 32 %)\n"
         "  --json              print the results as one JSON object instead of the lines;\n"
         "                      it lists at most 10000 unread lines and counts the rest\n"
         "  --quiet             do not report the lines that were not read (standard error\n"

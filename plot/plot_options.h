@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // What is drawn around each datum, as the error-circle selector's items.
 enum class ErrorCircleMode {
@@ -18,6 +19,14 @@ enum class BeddingSource {
     None,      // no tilt correction
     OneForAll, // PlotOptions' one bedding, for file types 0, 1, 9 and 10
     PerLine,   // the two numbers after each datum's own, for file types 0 and 1
+};
+
+// The density whose contours are drawn beneath the marks.
+enum class ContourMethod {
+    None,
+    Kamb,            // Kamb (1959) counting circles, in sigma
+    ExponentialKamb, // Vollmer (1995) smoothed counts, in sigma
+    OnePercentArea,  // Schmidt's 1% area counts, in % of the data
 };
 
 // A site on the globe, in degrees: latitude -90...90, longitude east.
@@ -49,6 +58,12 @@ struct PlotOptions {
     bool ReversalTest = false;
     // The site whose virtual geomagnetic pole the mean direction gives.
     std::optional<SiteLocation> Site;
+    // Density contours of the plotted data (axes: a datum and its antipode
+    // alike): sigma for the Kamb methods (finite, > 0), and the levels in the
+    // method's unit, none for the method's own.
+    ContourMethod Contours = ContourMethod::None;
+    double ContourSigma = 3.0;
+    std::vector<double> ContourLevels;
 };
 
 // Whether the pass tilt-corrects under these options: only directions (plot

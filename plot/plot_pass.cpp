@@ -9,6 +9,7 @@
 #include "angles.h"
 #include "canvas.h"
 #include "circle_batch.h"
+#include "contour_legend.h"
 #include "direction.h"
 #include "equal_area.h"
 #include "file_type.h"
@@ -16,8 +17,10 @@
 #include "floating_point_fault.h"
 #include "frame.h"
 #include "great_circle.h"
+#include "legend.h"
 #include "line_view.h"
 #include "marks.h"
+#include "net_polyline.h"
 #include "number_format.h"
 #include "plot_modes.h"
 #include "polarity.h"
@@ -199,6 +202,50 @@ void DrawResultLines(Canvas& canvas, const PlotGeometry& geometry, const QString
     }
 }
 
+DensityMethod DensityMethodOf(ContourMethod method) {
+    switch (method) {
+    case ContourMethod::Kamb:
+        return DensityMethod::Kamb;
+    case ContourMethod::OnePercentArea:
+        return DensityMethod::OnePercentArea;
+    case ContourMethod::ExponentialKamb:
+    case ContourMethod::None:
+        break;
+    }
+    return DensityMethod::ExponentialKamb;
+}
+
+// The density contours of the plotted data, beneath everything else drawn on
+// the net, and their legend in the column right of the net. The extent grows
+// to the legend, so that a printout shows it too.
+void DrawContours(Canvas& canvas, const PlotGeometry& geometry, const PlotOptions& options,
+                  QChar separator, PlotReport& report) {
+    std::vector<Vector3> axes;
+    axes.reserve(report.Points.size());
+    for (const PlottedDatum& datum : report.Points) {
+        axes.push_back(DirectionToVector(datum.Inc, datum.Dec, 1.0));
+    }
+    const DensitySettings settings{DensityMethodOf(options.Contours), options.ContourSigma};
+    report.Contours = ContourDensity(axes, settings, options.ContourLevels);
+    if (report.Contours->Refusal != nullptr) {
+        return;
+    }
+    std::vector<NetPoint> points;
+    for (const ContourLevel& level : report.Contours->Levels) {
+        for (const ContourLine& line : level.Lines) {
+            points.clear();
+            for (const IncDec& vertex : line.Vertices) {
+                points.push_back(ProjectEqualArea(vertex.Dec, vertex.Inc, options.PlotType));
+            }
+            DrawNetPolyline(canvas, geometry, points, line.Closed);
+        }
+    }
+    const LegendColumn column = LegendColumnOf(canvas, geometry);
+    DrawLegendLines(canvas, column, column.Top,
+                    ContourLegendLines(options, *report.Contours, separator, column.MaxChars),
+                    report.Extent.Right);
+}
+
 } // namespace
 
 void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
@@ -213,6 +260,7 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     report.Polarity.reset();
     report.ReversalTest.reset();
     report.SitePole.reset();
+    report.Contours.reset();
     const PlotOptions& options = inputs.Options;
     const PlotEnvironment& environment = inputs.Environment;
     const int plotType = options.PlotType;
@@ -241,6 +289,9 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     // Every datum is read before the first is drawn, so that what is drawn
     // beneath the marks can depend on all of them.
     ReadPlottedData(inputs, report);
+    if (options.Contours != ContourMethod::None && !report.Points.empty()) {
+        DrawContours(canvas, geometry, options, environment.DecimalSeparator, report);
+    }
 
     DirectionSums sums;
     sums.Reset();

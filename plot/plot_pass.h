@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "contours.h"
 #include "file_type.h"
 #include "fisher.h"
 #include "great_circle.h"
@@ -88,6 +89,9 @@ struct PlotReport {
     std::optional<PolarityReport> Polarity;        // with SeparatePolarities
     std::optional<WatsonVTestResult> ReversalTest; // with ReversalTest
     std::optional<SitePoleReport> SitePole;        // where SitePoleApplies
+    // With contours asked for and data to contour: the lines drawn, the
+    // levels used and the maximum.
+    std::optional<DensityContours> Contours;
     // The last critical value the reversal test simulated. The pass never
     // clears it but hands it to the test as its cache, so that a report reused
     // from pass to pass simulates again only when N or k of a mode changes.

@@ -1,12 +1,14 @@
 #include "analysis_menu.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
 #include <utility>
 
+#include "contour_settings_dialog.h"
 #include "site_location_dialog.h"
 #include "tilt_correction_dialog.h"
 
@@ -19,17 +21,39 @@ AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), w
     SeparatePolarities1 = Analysis1->addAction(QStringLiteral("Separate polarities"));
     ReversalTest1 = Analysis1->addAction(QStringLiteral("Reversal test"));
     SiteLocation1 = Analysis1->addAction(QStringLiteral("Site location\u2026"));
+    Contours1 = Analysis1->addMenu(QStringLiteral("Contours"));
+    Contours1->setObjectName(QStringLiteral("Contours1"));
+    Contours1->setFont(window.font());
+    auto* methods = new QActionGroup(Contours1);
+    const std::pair<QAction**, const char*> methodItems[] = {
+        {&ContoursNone1, "None"},
+        {&ContoursKamb1, "Kamb"},
+        {&ContoursExponentialKamb1, "Exponential Kamb"},
+        {&ContoursOnePercentArea1, "1% area"}};
+    for (const auto& [item, caption] : methodItems) {
+        *item = Contours1->addAction(QString::fromLatin1(caption));
+        (*item)->setCheckable(true);
+        methods->addAction(*item);
+    }
+    ContoursNone1->setChecked(true);
+    ContourSettings1 = Analysis1->addAction(QStringLiteral("Contour settings\u2026"));
     Analysis1->addSeparator();
     Results1 = Analysis1->addAction(QStringLiteral("Results"));
-    const std::pair<QAction*, const char*> named[] = {{TiltCorrection1, "TiltCorrection1"},
-                                                      {SeparatePolarities1, "SeparatePolarities1"},
-                                                      {ReversalTest1, "ReversalTest1"},
-                                                      {SiteLocation1, "SiteLocation1"},
-                                                      {Results1, "Results1"}};
+    const std::pair<QAction*, const char*> named[] = {
+        {TiltCorrection1, "TiltCorrection1"},   {SeparatePolarities1, "SeparatePolarities1"},
+        {ReversalTest1, "ReversalTest1"},       {SiteLocation1, "SiteLocation1"},
+        {ContourSettings1, "ContourSettings1"}, {Results1, "Results1"}};
     for (const auto& [action, name] : named) {
         action->setObjectName(QString::fromLatin1(name));
-        action->setCheckable(action != Results1);
+        action->setCheckable(action != Results1 && action != ContourSettings1);
     }
+    const std::pair<QAction*, const char*> methodNames[] = {
+        {ContoursNone1, "ContoursNone1"},
+        {ContoursKamb1, "ContoursKamb1"},
+        {ContoursExponentialKamb1, "ContoursExponentialKamb1"},
+        {ContoursOnePercentArea1, "ContoursOnePercentArea1"}};
+    for (const auto& [action, name] : methodNames)
+        action->setObjectName(QString::fromLatin1(name));
     Results1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
 
     connect(TiltCorrection1, &QAction::triggered, this,
@@ -38,6 +62,10 @@ AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), w
             [this] { SiteLocation1Click(SiteLocation1); });
     for (QAction* toggle : {SeparatePolarities1, ReversalTest1})
         connect(toggle, &QAction::toggled, this, &AnalysisMenu::SettingsChanged);
+    // Only the newly checked method reports, so one choice redraws once.
+    connect(methods, &QActionGroup::triggered, this, &AnalysisMenu::SettingsChanged);
+    connect(ContourSettings1, &QAction::triggered, this,
+            [this] { ContourSettings1Click(ContourSettings1); });
     connect(Results1, &QAction::triggered, this, &AnalysisMenu::ResultsRequested);
 }
 
@@ -78,6 +106,19 @@ void AnalysisMenu::SiteLocation1Click(QObject*) {
         emit SettingsChanged();
 }
 
+void AnalysisMenu::ContourSettings1Click(QObject*) {
+    ContourSettingsDialog dialog(&window_);
+    dialog.SetSettings(contourSigma_, contourLevels_);
+    if (!RunModal(dialog))
+        return;
+    const std::optional<std::vector<double>> levels = dialog.Levels();
+    if (!levels)
+        return;
+    contourSigma_ = dialog.Sigma();
+    contourLevels_ = *levels;
+    emit SettingsChanged();
+}
+
 void AnalysisMenu::Apply(PlotOptions& options) const {
     options.Bedding = bedding_;
     options.BeddingDipDirection = dipDirection_;
@@ -85,6 +126,12 @@ void AnalysisMenu::Apply(PlotOptions& options) const {
     options.SeparatePolarities = SeparatePolarities1->isChecked();
     options.ReversalTest = ReversalTest1->isChecked();
     options.Site = site_;
+    options.Contours = ContoursKamb1->isChecked()              ? ContourMethod::Kamb
+                       : ContoursExponentialKamb1->isChecked() ? ContourMethod::ExponentialKamb
+                       : ContoursOnePercentArea1->isChecked()  ? ContourMethod::OnePercentArea
+                                                               : ContourMethod::None;
+    options.ContourSigma = contourSigma_;
+    options.ContourLevels = contourLevels_;
 }
 
 void AnalysisMenu::FollowSelectors(int fileType, int plotType) {

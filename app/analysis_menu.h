@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "plot_options.h"
 
@@ -35,15 +36,22 @@ public:
     // Greys out what the pass would ignore under these selector values.
     void FollowSelectors(int fileType, int plotType);
 
-    // Handlers of the two dialog items.
+    // Handlers of the dialog items.
     void TiltCorrection1Click(QObject* sender);
     void SiteLocation1Click(QObject* sender);
+    void ContourSettings1Click(QObject* sender);
 
     QMenu* Analysis1 = nullptr;
     QAction* TiltCorrection1 = nullptr; // checked while a correction is set
     QAction* SeparatePolarities1 = nullptr;
     QAction* ReversalTest1 = nullptr;
     QAction* SiteLocation1 = nullptr; // checked while a site is set
+    QMenu* Contours1 = nullptr;       // one of its four items is checked
+    QAction* ContoursNone1 = nullptr;
+    QAction* ContoursKamb1 = nullptr;
+    QAction* ContoursExponentialKamb1 = nullptr;
+    QAction* ContoursOnePercentArea1 = nullptr;
+    QAction* ContourSettings1 = nullptr;
     QAction* Results1 = nullptr;
 
 signals:
@@ -59,4 +67,6 @@ private:
     double dipDirection_ = 0.0;
     double dip_ = 0.0;
     std::optional<SiteLocation> site_;
+    double contourSigma_ = 3.0;
+    std::vector<double> contourLevels_;
 };

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "contour_legend.h"
 #include "file_type.h"
 #include "line_view.h"
 #include "number_format.h"
@@ -142,6 +143,29 @@ void WriteSitePole(Writer& out, const SitePoleReport& site) {
     out.Line(QStringLiteral("  paleolatitude %1").arg(out.Angle(pole.Paleolatitude)));
 }
 
+void WriteContours(Writer& out, const PlotOptions& options,
+                   const std::optional<DensityContours>& contours, const AngleNames& names) {
+    const bool kamb = options.Contours != ContourMethod::OnePercentArea;
+    const QString unit = kamb ? QStringLiteral(" sigma") : QStringLiteral("%");
+    out.Heading(
+        QStringLiteral("Density contours: ") + ContourMethodName(options.Contours) +
+        (kamb ? QStringLiteral(", sigma ") + out.Fixed(options.ContourSigma, 2) : QString()));
+    if (!contours || contours->Refusal != nullptr) {
+        out.Line(QStringLiteral("  none: no data to contour"));
+        return;
+    }
+    QStringList levels;
+    for (const ContourLevel& level : contours->Levels)
+        levels.append(out.Fixed(level.Value, 2));
+    out.Line(QStringLiteral("  levels (%1): %2")
+                 .arg(kamb ? QStringLiteral("sigma") : QStringLiteral("%"),
+                      levels.isEmpty() ? QStringLiteral("none") : levels.join(u' ')));
+    out.Line(QStringLiteral("  maximum %1%2 at %3 %4, %5 %6")
+                 .arg(out.Fixed(contours->Maximum, 2), unit, names.First,
+                      out.Angle(contours->MaximumAt.Dec), names.Second,
+                      out.Angle(contours->MaximumAt.Inc)));
+}
+
 } // namespace
 
 QString ResultsText(const PlotInputs& inputs, const PlotReport& report) {
@@ -185,6 +209,9 @@ QString ResultsText(const PlotInputs& inputs, const PlotReport& report) {
     }
     if (report.SitePole) {
         WriteSitePole(out, *report.SitePole);
+    }
+    if (options.Contours != ContourMethod::None) {
+        WriteContours(out, options, report.Contours, names);
     }
     if (!report.Fault.isEmpty()) {
         out.Heading(QStringLiteral("Fault: ") + report.Fault);

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <functional>
 
 #include "analysis_menu.h"
+#include "contour_settings_dialog.h"
 #include "results_window.h"
 #include "site_location_dialog.h"
 #include "tilt_correction_dialog.h"
@@ -62,6 +64,7 @@ TEST_F(AnalysisWindow, FollowsTheMainMenuWithItsItemsAndKey) {
         captions,
         QStringList({QStringLiteral("Tilt correction\u2026"), QStringLiteral("Separate polarities"),
                      QStringLiteral("Reversal test"), QStringLiteral("Site location\u2026"),
+                     QStringLiteral("Contours"), QStringLiteral("Contour settings\u2026"),
                      QString(), QStringLiteral("Results")}));
     EXPECT_EQ(menu->Results1->shortcut().toString(), QStringLiteral("Ctrl+R"));
 }
@@ -127,6 +130,63 @@ TEST_F(AnalysisWindow, EachSettingRedrawsOnceAndReachesThePass) {
     menu->SiteLocation1->trigger();
     EXPECT_FALSE(menu->SiteLocation1->isChecked());
     EXPECT_FALSE(form->Results()->Text().contains(QStringLiteral("geomagnetic pole")));
+}
+
+// Each contour method redraws once and reaches the pass; the settings come
+// from their dialog, and levels that do not read keep OK off.
+TEST_F(AnalysisWindow, ContoursAreChosenInTheMenuWithTheirSettingsInADialog) {
+    QStringList methods;
+    for (const QAction* action : menu->Contours1->actions())
+        methods.append(action->text());
+    EXPECT_EQ(methods,
+              QStringList({QStringLiteral("None"), QStringLiteral("Kamb"),
+                           QStringLiteral("Exponential Kamb"), QStringLiteral("1% area")}));
+    EXPECT_TRUE(menu->ContoursNone1->isChecked());
+
+    form->DataFileMemo->setPlainText(kMixed);
+    int passes = form->PlotPassCount();
+    menu->ContoursKamb1->trigger();
+    EXPECT_EQ(form->PlotPassCount(), ++passes);
+    EXPECT_TRUE(Results().contains(QStringLiteral("Density contours: Kamb, sigma 3.00")));
+    passes = form->PlotPassCount();
+
+    answer = [](QDialog& dialog) {
+        auto& settings = dynamic_cast<ContourSettingsDialog&>(dialog);
+        settings.SigmaBox->setValue(2.0);
+        settings.LevelsEdit->setText(QStringLiteral("x 3"));
+        EXPECT_FALSE(
+            settings.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
+        settings.LevelsEdit->setText(QStringLiteral("3 6"));
+        return true;
+    };
+    menu->ContourSettings1->trigger();
+    EXPECT_EQ(form->PlotPassCount(), ++passes);
+    const QString results = form->Results()->Text();
+    EXPECT_TRUE(results.contains(QStringLiteral("Density contours: Kamb, sigma 2.00")));
+    EXPECT_TRUE(results.contains(QStringLiteral("levels (sigma): 3.00 6.00")));
+
+    menu->ContoursNone1->trigger();
+    EXPECT_FALSE(form->Results()->Text().contains(QStringLiteral("Density contours")));
+}
+
+TEST(ContourSettings, LevelsReadAsTheLocaleWritesThem) {
+    struct Row {
+        const char* text;
+        QChar separator;
+        std::optional<std::vector<double>> levels;
+    };
+    const Row rows[] = {
+        {"", u'.', std::vector<double>{}},
+        {"2 4, 6;8", u'.', std::vector<double>{2, 4, 6, 8}},
+        {"0.5 1,5", u',', std::vector<double>{0.5, 1.5}},
+        {"2 0", u'.', std::nullopt},
+        {"2 -1", u'.', std::nullopt},
+        {"2 x", u'.', std::nullopt},
+        {"inf", u'.', std::nullopt},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ParseContourLevels(QString::fromLatin1(row.text), row.separator), row.levels)
+            << row.text;
 }
 
 // Beside the main window, refreshed by every pass, copied whole.

@@ -102,6 +102,18 @@ TEST(ParsePlotCommand, HelpAndVersionWinOverMissingInput) {
     EXPECT_TRUE(version.Error.isEmpty()) << version.Error.toStdString();
 }
 
+TEST(ParsePlotCommand, ContourOptionsTakeTheirValues) {
+    const PlotCommandParse parse =
+        ParsePlotCommand({QStringLiteral("--contours"), QStringLiteral("exponential-kamb"),
+                          QStringLiteral("--contour-sigma=2.5"),
+                          QStringLiteral("--contour-levels=1,2.5,8"), QStringLiteral("data.txt")});
+    ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
+    const PlotOptions& options = parse.Command.Options;
+    EXPECT_EQ(options.Contours, ContourMethod::ExponentialKamb);
+    EXPECT_EQ(options.ContourSigma, 2.5);
+    EXPECT_EQ(options.ContourLevels, (std::vector<double>{1.0, 2.5, 8.0}));
+}
+
 TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
     const QStringList cases[] = {
         {},
@@ -152,6 +164,19 @@ TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
         {QStringLiteral("a"), QStringLiteral("--bedding=90,20"), QStringLiteral("--plot-type=1")},
         {QStringLiteral("a"), QStringLiteral("--bedding-columns"), QStringLiteral("--plot-type=2")},
         {QStringLiteral("a"), QStringLiteral("--site=33,-117"), QStringLiteral("--plot-type=2")},
+        // Contours: a method of the three, sigma and levels above 0, and only with a
+        // method they apply to.
+        {QStringLiteral("a"), QStringLiteral("--contours=kamb1959")},
+        {QStringLiteral("a"), QStringLiteral("--contour-sigma=3")},
+        {QStringLiteral("a"), QStringLiteral("--contour-levels=2,4")},
+        {QStringLiteral("a"), QStringLiteral("--contours=schmidt"),
+         QStringLiteral("--contour-sigma=3")},
+        {QStringLiteral("a"), QStringLiteral("--contours=kamb"),
+         QStringLiteral("--contour-sigma=0")},
+        {QStringLiteral("a"), QStringLiteral("--contours=kamb"),
+         QStringLiteral("--contour-levels=2,0")},
+        {QStringLiteral("a"), QStringLiteral("--contours=kamb"),
+         QStringLiteral("--contour-levels=2,,4")},
     };
     for (const QStringList& arguments : cases) {
         const PlotCommandParse parse = ParsePlotCommand(arguments);

@@ -496,6 +496,38 @@ TEST_F(QuorvexPlot, JsonHoldsTheResultsTheRejectedLinesAndTheFault) {
 // The analyses through the real program, against an independent computation
 // of the published formulas at 40 digits (mpmath): the tilt correction as a
 // Rodrigues rotation about the strike, the pole by Butler's (1992) equations
+// The contours as other programs take them: every level with its lines of
+// lower-hemisphere directions, a closed line back at its first vertex, and
+// the maximum with its direction.
+TEST_F(QuorvexPlot, JsonHoldsTheContourLinesAsDirections) {
+    QByteArray data;
+    for (int i = 0; i < 40; ++i)
+        data += QByteArray::number(20 + i % 7) + ' ' + QByteArray::number(40 + i % 5) + '\n';
+    const PlotRun run = runPlot({QStringLiteral("--contours=exponential-kamb"),
+                                 QStringLiteral("--contour-levels=2,4,1000"),
+                                 QStringLiteral("--json"), writeData(data)});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonObject contours = QJsonDocument::fromJson(run.out).object()["contours"].toObject();
+    EXPECT_EQ(contours["method"].toString(), QStringLiteral("exponential-kamb"));
+    EXPECT_EQ(contours["sigma"].toDouble(), 3.0);
+    EXPECT_EQ(contours["unit"].toString(), QStringLiteral("sigma"));
+    const QJsonObject maximum = contours["maximum"].toObject();
+    EXPECT_GT(maximum["value"].toDouble(), 4.0);
+    EXPECT_NEAR(maximum["dec"].toDouble(), 23.0, 3.0);
+    EXPECT_NEAR(maximum["inc"].toDouble(), 42.0, 3.0);
+    const QJsonArray levels = contours["levels"].toArray();
+    ASSERT_EQ(levels.size(), 3);
+    EXPECT_EQ(levels[0]["value"].toDouble(), 2.0);
+    EXPECT_TRUE(levels[2]["lines"].toArray().isEmpty()) << "no line above the maximum";
+    const QJsonArray ring = levels[1]["lines"][0].toArray();
+    ASSERT_GT(ring.size(), 10);
+    EXPECT_EQ(ring.first(), ring.last());
+    for (const QJsonValue vertex : ring) {
+        EXPECT_GE(vertex[1].toDouble(), 0.0);
+        EXPECT_LE(vertex[1].toDouble(), 90.0);
+    }
+}
+
 // with their branch, V_w and gamma from their definitions.
 TEST_F(QuorvexPlot, JsonHoldsTheAnalysesToTheirPublishedNumbers) {
     const PlotRun tilted = runPlot({QStringLiteral("--bedding"), QStringLiteral("90,20"),

@@ -251,4 +251,66 @@ TEST(AnalysisPass, SitePoleOfTheMeanWhetherOrNotItIsDrawn) {
     }
 }
 
+// Contours come first on the net, beneath every mark, and their legend stands
+// in the column right of the net: clear of the circle, its labels and the
+// header and footer lines, inside the image and inside the printed extent.
+TEST(AnalysisPass, ContoursLieBeneathTheMarksWithTheirLegendBesideTheNet) {
+    PlotOptions options;
+    options.Contours = ContourMethod::ExponentialKamb;
+    options.Title = QStringLiteral("A title long enough to reach far across the top of the image");
+    Pass pass;
+    Draw(pass, kMixed, options);
+    ASSERT_TRUE(pass.report.Contours.has_value());
+    const DensityContours& contours = *pass.report.Contours;
+    ASSERT_FALSE(contours.Levels.empty());
+    EXPECT_GT(contours.Maximum, 2.0);
+
+    const std::vector<RecordingCanvas::Op>& ops = pass.canvas.ops;
+    // The frame draws six lines (cross and ticks); every line after them up to
+    // the first datum's mark belongs to a contour.
+    std::size_t firstMark = 0;
+    const NetPoint first = ProjectEqualArea(12.5, 48.2, 0);
+    const PlotGeometry& net = pass.report.Geometry;
+    const QPoint markCorner(UnitToPixelX(net, first.x + net.MarkSize),
+                            UnitToPixelY(net, first.y + net.MarkSize));
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        if (ops[i].kind != RecordingCanvas::Kind::Line)
+            continue;
+        if (QPoint(ops[i].a, ops[i].b) == markCorner) {
+            firstMark = lines;
+            break;
+        }
+        ++lines;
+    }
+    EXPECT_GT(firstMark, 6u + 20u);
+
+    const int right = net.CentreX + net.Radius;
+    std::vector<RecordingCanvas::Text> legend;
+    for (const RecordingCanvas::Text& text : pass.canvas.Texts()) {
+        // Past the right-hand label's own place.
+        if (text.x > right + 1 + net.TextWidthN)
+            legend.push_back(text);
+    }
+    ASSERT_GE(legend.size(), 5u);
+    EXPECT_EQ(legend.front().text, QStringLiteral("Exp. Kamb"));
+    for (const RecordingCanvas::Text& text : legend) {
+        SCOPED_TRACE(text.text.toStdString());
+        // Right of the "270" a polar label could be, below the title line
+        // and above the mode line.
+        EXPECT_GE(text.x, right + 1 + net.TextWidthN + 3 * 7);
+        EXPECT_GE(text.y, net.CentreY - net.Radius);
+        EXPECT_LE(text.y + net.TextHeight, net.CentreY + net.Radius + net.TextHeight);
+        EXPECT_LE(text.x + text.text.size() * 7, 553);
+    }
+    // A printout copies the extent: it takes the legend in.
+    EXPECT_GT(pass.report.Extent.Right, legend.front().x);
+
+    // Without contours none of this is drawn.
+    Pass plain;
+    Draw(plain, kMixed, PlotOptions{});
+    EXPECT_FALSE(plain.report.Contours.has_value());
+    EXPECT_LT(plain.report.Extent.Right, legend.front().x);
+}
+
 } // namespace

@@ -43,3 +43,41 @@ NetPoint ProjectEqualArea(double dec, double inc, PlotType plotType) {
     }
     return p;
 }
+
+NetPoint ProjectDirection(double dec, double inc, PlotType plotType, Projection projection) {
+    if (projection == Projection::EqualArea) {
+        return ProjectEqualArea(dec, inc, plotType);
+    }
+    if (inc > 180.0) {
+        inc = 180.0 - inc;
+        dec = dec + 180.0;
+        if (dec > 360.0) {
+            dec = dec - 360.0;
+        }
+    }
+    // Stereographic: r = tan(t / 2), t = 90 - |inc| the angle from the centre.
+    const double r = std::tan((90.0 - std::fabs(inc)) * kDegToRad / 2.0);
+    NetPoint p;
+    p.y = r * PlotCos(dec * kDegToRad);
+    p.x = r * PlotSin(dec * kDegToRad);
+    if (plotType == 1) {
+        p.x = -p.x;
+    }
+    return p;
+}
+
+std::optional<IncDec> DirectionAtNetPoint(NetPoint p, PlotType plotType, Projection projection) {
+    const double x = plotType == 1 ? -p.x : p.x;
+    const double r = std::hypot(x, p.y);
+    if (!(r <= 1.0)) {
+        return std::nullopt;
+    }
+    const double fromCentre = projection == Projection::EqualArea
+                                  ? 2.0 * std::asin(r / std::sqrt(2.0))
+                                  : 2.0 * std::atan(r);
+    double dec = std::atan2(x, p.y) / kDegToRad;
+    if (dec < 0.0) {
+        dec += 360.0;
+    }
+    return IncDec{90.0 - fromCentre / kDegToRad, dec >= 360.0 ? 0.0 : dec};
+}

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "equal_area.h"
+
 // What is drawn around each datum, as the error-circle selector's items.
 enum class ErrorCircleMode {
     Circles = 0, // its confidence circle (a point for the generic type)
@@ -64,6 +66,8 @@ struct PlotOptions {
     ContourMethod Contours = ContourMethod::None;
     double ContourSigma = 3.0;
     std::vector<double> ContourLevels;
+    // The net everything is drawn on.
+    Projection NetProjection = Projection::EqualArea;
 };
 
 // Whether the pass tilt-corrects under these options: only directions (plot

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
+#include <utility>
+
 #include <QPoint>
 
 #include <limits>
 
+#include "angles.h"
 #include "equal_area.h"
 #include "plot_geometry.h"
 #include "rounding.h"
@@ -172,6 +177,48 @@ TEST(ProjectionTest, UnreducibleTrigonometryGivesTheCentre) {
     const NetPoint q = ProjectEqualArea(30, -1e22, 0);
     EXPECT_EQ(q.x, 0.0);
     EXPECT_EQ(q.y, 0.0);
+}
+
+// Radii from the definitions: equal area sqrt(2) sin(t/2), equal angle (Wulff)
+// tan(t/2), t the angle from the centre; and every point read back as the
+// direction it shows.
+TEST(ProjectionTest, EqualAngleRadiiAndBothNetsReadBack) {
+    struct Row {
+        double dec, inc;
+        int plotType;
+        double equalAngleR; // tan((90 - |inc|) / 2)
+    };
+    const Row rows[] = {
+        {0.0, 90.0, 0, 0.0},
+        {45.0, 30.0, 0, 0.57735026918962573},   // tan 30
+        {200.0, -30.0, 0, 0.57735026918962573}, // the upper hemisphere alike
+        {120.0, 60.0, 1, 0.26794919243112270},  // tan 15, mirrored
+        {300.0, 0.0, 2, 1.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dec);
+        const NetPoint angle =
+            ProjectDirection(row.dec, row.inc, row.plotType, Projection::EqualAngle);
+        EXPECT_NEAR(std::hypot(angle.x, angle.y), row.equalAngleR, 1e-15);
+        const double side = row.plotType == 1 ? -1.0 : 1.0;
+        EXPECT_NEAR(std::atan2(side * angle.x, angle.y), std::remainder(row.dec, 360.0) * kDegToRad,
+                    1e-12);
+        const NetPoint area =
+            ProjectDirection(row.dec, row.inc, row.plotType, Projection::EqualArea);
+        const NetPoint plain = ProjectEqualArea(row.dec, row.inc, row.plotType);
+        EXPECT_EQ(area.x, plain.x);
+        EXPECT_EQ(area.y, plain.y);
+        for (const auto& [projection, p] :
+             {std::pair{Projection::EqualArea, area}, std::pair{Projection::EqualAngle, angle}}) {
+            const std::optional<IncDec> back = DirectionAtNetPoint(p, row.plotType, projection);
+            ASSERT_TRUE(back.has_value());
+            EXPECT_NEAR(back->Inc, std::fabs(row.inc), 1e-6);
+            if (row.inc != 90.0) {
+                EXPECT_NEAR(back->Dec, row.dec, 1e-9);
+            }
+        }
+    }
+    EXPECT_FALSE(DirectionAtNetPoint({0.8, 0.7}, 0, Projection::EqualAngle).has_value());
 }
 
 } // namespace

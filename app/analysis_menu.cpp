@@ -20,6 +20,7 @@ AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), w
     TiltCorrection1 = Analysis1->addAction(QStringLiteral("Tilt correction\u2026"));
     SeparatePolarities1 = Analysis1->addAction(QStringLiteral("Separate polarities"));
     ReversalTest1 = Analysis1->addAction(QStringLiteral("Reversal test"));
+    CommonMeanTest1 = Analysis1->addAction(QStringLiteral("Common-mean test"));
     SiteLocation1 = Analysis1->addAction(QStringLiteral("Site location\u2026"));
     Contours1 = Analysis1->addMenu(QStringLiteral("Contours"));
     Contours1->setObjectName(QStringLiteral("Contours1"));
@@ -60,7 +61,7 @@ AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), w
             [this] { TiltCorrection1Click(TiltCorrection1); });
     connect(SiteLocation1, &QAction::triggered, this,
             [this] { SiteLocation1Click(SiteLocation1); });
-    for (QAction* toggle : {SeparatePolarities1, ReversalTest1})
+    for (QAction* toggle : {SeparatePolarities1, ReversalTest1, CommonMeanTest1})
         connect(toggle, &QAction::toggled, this, &AnalysisMenu::SettingsChanged);
     // Only the newly checked method reports, so one choice redraws once.
     connect(methods, &QActionGroup::triggered, this, &AnalysisMenu::SettingsChanged);
@@ -125,6 +126,7 @@ void AnalysisMenu::Apply(PlotOptions& options) const {
     options.BeddingDip = dip_;
     options.SeparatePolarities = SeparatePolarities1->isChecked();
     options.ReversalTest = ReversalTest1->isChecked();
+    options.CommonMeanTest = CommonMeanTest1->isChecked();
     options.Site = site_;
     options.Contours = ContoursKamb1->isChecked()              ? ContourMethod::Kamb
                        : ContoursExponentialKamb1->isChecked() ? ContourMethod::ExponentialKamb

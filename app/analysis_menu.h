@@ -45,6 +45,7 @@ public:
     QAction* TiltCorrection1 = nullptr; // checked while a correction is set
     QAction* SeparatePolarities1 = nullptr;
     QAction* ReversalTest1 = nullptr;
+    QAction* CommonMeanTest1 = nullptr;
     QAction* SiteLocation1 = nullptr; // checked while a site is set
     QMenu* Contours1 = nullptr;       // one of its four items is checked
     QAction* ContoursNone1 = nullptr;

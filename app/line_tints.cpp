@@ -19,13 +19,15 @@ namespace {
 constexpr int kNoMark = -1;
 constexpr int kNotReadMark = 1;
 constexpr int kHeaderMark = 2;
+constexpr int kSetMark = 3;
 
 bool IsBlank(const QString& text) {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == u' '; });
 }
 
 bool IsMarked(const QTextBlock& block) {
-    return block.userState() == kNotReadMark || block.userState() == kHeaderMark;
+    return block.userState() == kNotReadMark || block.userState() == kHeaderMark ||
+           block.userState() == kSetMark;
 }
 
 QTextCharFormat TintOf(const QColor& colour) {
@@ -56,26 +58,32 @@ LineTints::LineTints(QPlainTextEdit* editor)
 }
 
 void LineTints::Show(int fileType, const ReadingOptions& reading,
-                     const std::vector<int>& rejectedLines) {
+                     const std::vector<int>& rejectedLines, const std::vector<int>& setLines) {
     fileType_ = fileType;
     reading_ = reading;
     const int headers = FirstDataLine(fileType) - 1;
     // Walk only as far as a mark is to be set or may have to be cleared:
     // after an edit the old marks may have moved anywhere.
     const int stale = edited_ && lastMarkedLine_ > 0 ? INT_MAX : lastMarkedLine_;
-    const int reach = std::max({headers, rejectedLines.empty() ? 0 : rejectedLines.back(), stale});
+    const int reach = std::max({headers, rejectedLines.empty() ? 0 : rejectedLines.back(),
+                                setLines.empty() ? 0 : setLines.back(), stale});
     auto next = rejectedLines.cbegin();
+    auto nextSet = setLines.cbegin();
     int lastMarked = 0;
     QTextBlock block = editor_->document()->firstBlock();
     for (int line = 1; block.isValid() && line <= reach; ++line, block = block.next()) {
         while (next != rejectedLines.cend() && *next < line)
             ++next;
+        while (nextSet != setLines.cend() && *nextSet < line)
+            ++nextSet;
         int state = kNoMark;
         if (line <= headers) {
             if (!IsBlank(block.text()))
                 state = kHeaderMark;
         } else if (next != rejectedLines.cend() && *next == line) {
             state = kNotReadMark;
+        } else if (nextSet != setLines.cend() && *nextSet == line) {
+            state = kSetMark;
         }
         block.setUserState(state);
         if (state != kNoMark)
@@ -90,6 +98,8 @@ QString LineTints::ToolTipOfBlock(int block) const {
     const QTextBlock line = editor_->document()->findBlockByNumber(block);
     if (line.userState() == kHeaderMark)
         return QStringLiteral("header line, not read");
+    if (line.userState() == kSetMark)
+        return QStringLiteral("starts a data set");
     if (line.userState() != kNotReadMark)
         return {};
     const QString reason = LineRejectionReason(fileType_, line.text(), reading_);
@@ -126,7 +136,7 @@ void LineTints::TintLinesInView() {
             if (editor_->cursorRect(cursor).top() > bottom)
                 break;
             if (IsMarked(block))
-                tints.append({cursor, block.userState() == kHeaderMark ? header : notRead});
+                tints.append({cursor, block.userState() == kNotReadMark ? notRead : header});
         }
     }
     if (SameTints(tints, editor_->extraSelections()))

@@ -14,7 +14,8 @@ class QWidget;
 // Marks the editor lines that the last plot pass did not read: a tinted
 // background that never touches the text, its undo stack or its change
 // signal, and on pointing a tooltip with the reason. Header lines of file
-// types 4 to 6 get a quieter tint and "header line, not read".
+// types 4 to 6 get a quieter tint and "header line, not read"; a line that
+// starts a data set ("#NAME") the same tint and "starts a data set".
 //
 // The marks belong to the last pass and follow their lines' text until the
 // next one; typing does not redraw, so a line whose text is edited loses its
@@ -36,11 +37,12 @@ public:
 
     // Replaces every mark with those of a pass over fileType that read its
     // lines as reading says (PassReadingOptions): rejectedLines (1-based,
-    // ascending) and the non-blank header lines.
-    void Show(int fileType, const ReadingOptions& reading, const std::vector<int>& rejectedLines);
+    // ascending), the non-blank header lines and setLines (1-based, ascending).
+    void Show(int fileType, const ReadingOptions& reading, const std::vector<int>& rejectedLines,
+              const std::vector<int>& setLines = {});
 
     // The tooltip of a 0-based editor block: "not read: REASON", "header
-    // line, not read", or empty for a line without a mark.
+    // line, not read", "starts a data set", or empty for a line without a mark.
     QString ToolTipOfBlock(int block) const;
 
 protected:

@@ -448,9 +448,14 @@ void TQVMainForm::DoImage(QObject*) {
             MakeBlackAndWhite(raster_);
         Image1->update();
         // After a fault the account covers the lines the pass reached.
+        std::vector<int> setLines;
+        for (const DataSet& set : report_->Sets) {
+            if (set.Line > 0)
+                setLines.push_back(set.Line);
+        }
         tints_->Show(inputs.Options.FileType,
                      PassReadingOptions(inputs.Options, inputs.Environment.DecimalSeparator),
-                     report_->RejectedLines);
+                     report_->RejectedLines, setLines);
         Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
         AnalysisMenu1->FollowSelectors(inputs.Options.FileType, inputs.Options.PlotType);
         if (results_ != nullptr && results_->isVisible())

@@ -88,6 +88,24 @@ QJsonObject SitePole(const SitePoleReport& site) {
             {QStringLiteral("paleolatitude"), Number(pole.Paleolatitude)}};
 }
 
+// Every set with its name (or "set N"), its count and its Fisher statistics,
+// each value null where it does not exist.
+QJsonArray Sets(const std::vector<DataSet>& sets) {
+    QJsonArray array;
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        const FisherSummary& fisher = sets[i].Fisher;
+        array.append(QJsonObject{
+            {QStringLiteral("name"), DataSetLabel(sets, static_cast<int>(i))},
+            {QStringLiteral("data"), sets[i].Count},
+            {QStringLiteral("fisher"), QJsonObject{{QStringLiteral("dec"), Number(fisher.MeanDec)},
+                                                   {QStringLiteral("inc"), Number(fisher.MeanInc)},
+                                                   {QStringLiteral("R"), Number(fisher.R)},
+                                                   {QStringLiteral("k"), Number(fisher.K)},
+                                                   {QStringLiteral("a95"), Number(fisher.A95)}}}});
+    }
+    return array;
+}
+
 QString MethodName(ContourMethod method) {
     switch (method) {
     case ContourMethod::Kamb:
@@ -148,6 +166,10 @@ void AddAnalysisJson(QJsonObject& result, const PlotInputs& inputs, const PlotRe
         result.insert(QStringLiteral("polarity"), Polarity(*report.Polarity));
     if (report.ReversalTest)
         result.insert(QStringLiteral("reversal_test"), ReversalTest(*report.ReversalTest));
+    if (report.Sets.size() >= 2)
+        result.insert(QStringLiteral("sets"), Sets(report.Sets));
+    if (report.CommonMeanTest)
+        result.insert(QStringLiteral("common_mean_test"), ReversalTest(*report.CommonMeanTest));
     if (report.SitePole)
         result.insert(QStringLiteral("vgp"), SitePole(*report.SitePole));
     if (inputs.Options.Contours != ContourMethod::None)

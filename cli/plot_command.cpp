@@ -122,6 +122,11 @@ constexpr Option kOptions[] = {
          c.Options.ReversalTest = true;
          return QString();
      }},
+    {"--common-mean-test", Takes::Nothing,
+     [](PlotCommand& c, const QString&) {
+         c.Options.CommonMeanTest = true;
+         return QString();
+     }},
     {"--site", Takes::Value,
      [](PlotCommand& c, const QString& v) {
          SiteLocation site;
@@ -353,6 +358,8 @@ QString PlotUsage() {
         "  --polarity          separate normal and reversed directions; with --fisher the\n"
         "                      result lines give their combined mean\n"
         "  --reversal-test     Watson's V_w test of the two polarities (in --json)\n"
+        "  --common-mean-test  Watson's V_w test of the first two data sets (in --json);\n"
+        "                      a line '#NAME' starts a data set\n"
         "  --site LAT,LON      the site, north and east positive: the virtual geomagnetic\n"
         "                      pole of the mean direction (in --json; plot type 0)\n"
         "  --contours METHOD   density contours of the plotted data beneath the marks, with\n"

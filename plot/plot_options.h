@@ -66,6 +66,8 @@ struct PlotOptions {
     ContourMethod Contours = ContourMethod::None;
     double ContourSigma = 3.0;
     std::vector<double> ContourLevels;
+    // Watson's V_w between the first two data sets.
+    bool CommonMeanTest = false;
     // The net everything is drawn on.
     Projection NetProjection = Projection::EqualArea;
 };

@@ -3,6 +3,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,7 @@
 #include "canvas.h"
 #include "circle_batch.h"
 #include "contour_legend.h"
+#include "data_sets.h"
 #include "direction.h"
 #include "equal_area.h"
 #include "file_type.h"
@@ -25,6 +27,7 @@
 #include "plot_modes.h"
 #include "polarity.h"
 #include "tilt_correction.h"
+#include "watson_v.h"
 
 namespace {
 
@@ -135,10 +138,22 @@ void ReadPlottedData(const PlotInputs& inputs, PlotReport& report) {
     const bool tilt = TiltCorrectionApplies(options);
     const bool perLine = options.Bedding == BeddingSource::PerLine;
     const int lineCount = inputs.Lines != nullptr ? inputs.Lines->LineCount() : 0;
+    report.Sets.assign(1, DataSet{});
     Latin1Line latin1;
     for (int k = FirstDataLine(options.FileType); k <= lineCount; ++k) {
         const std::string_view text = latin1.Of(inputs.Lines->LineText(k));
         if (IsBlankLine(text)) {
+            continue;
+        }
+        if (const std::optional<std::string_view> name = DataSetName(text)) {
+            // A set line before any datum names the first set instead.
+            if (report.Sets.size() > 1 || report.Sets.back().Count > 0 ||
+                report.Sets.back().Line > 0) {
+                report.Sets.emplace_back();
+            }
+            report.Sets.back().Name =
+                QString::fromLatin1(name->data(), static_cast<qsizetype>(name->size()));
+            report.Sets.back().Line = k;
             continue;
         }
         const Direction datum = ReadDataLine(options.FileType, text, reading);
@@ -146,7 +161,9 @@ void ReadPlottedData(const PlotInputs& inputs, PlotReport& report) {
             report.RejectedLines.push_back(k);
             continue;
         }
-        PlottedDatum plotted{k, datum.Dec, datum.Inc, datum.ErrorRadius};
+        const int set = static_cast<int>(report.Sets.size()) - 1;
+        ++report.Sets.back().Count;
+        PlottedDatum plotted{k, set, datum.Dec, datum.Inc, datum.ErrorRadius};
         if (tilt) {
             IncDec level = TiltCorrectedDirection(datum.Dec, datum.Inc,
                                                   perLine ? datum.BeddingDipDirection
@@ -246,6 +263,74 @@ void DrawContours(Canvas& canvas, const PlotGeometry& geometry, const PlotOption
                     report.Extent.Right);
 }
 
+// Watson's V_w between the first two data sets, as they are.
+WatsonVTestResult CommonMeanTestOf(const std::vector<DirectionSums>& sets,
+                                   WatsonVCritical& critical) {
+    if (sets.size() < 2) {
+        WatsonVTestResult none;
+        none.Reason = "fewer than two data sets";
+        return none;
+    }
+    WatsonVTestResult test = WatsonVTest(sets[0], sets[1], &critical);
+    if (test.Critical.Simulations > 0) {
+        critical = test.Critical;
+    }
+    return test;
+}
+
+// One line per set with its mean, "NAME Dec/Inc kK aA95", drawn where there
+// is room around the top of the net for as many sets as fit: the two rows
+// above the net left of the top label, the same two right of it, then the
+// corner left of the net, row by row while a line stays clear of the circle.
+// Returns the lines drawn, in order.
+QStringList DrawSetMeanLines(Canvas& canvas, const PlotGeometry& geometry,
+                             const std::vector<DataSet>& sets, QChar separator) {
+    const int h = geometry.TextHeight;
+    const int top = geometry.CentreY - geometry.Radius;
+    const int left = geometry.CentreX - geometry.Radius;
+    const double r = geometry.Radius;
+    // The top label "N" is one character wide over the centre.
+    const int labelLeft = geometry.CentreX - geometry.TextWidthN;
+    const int labelRight = geometry.CentreX + geometry.TextWidthN;
+    struct Place {
+        int x;
+        int y;
+        double room;
+    };
+    std::vector<Place> places{{left, top - 2 * h, double(labelLeft - left)},
+                              {left, top - h, double(labelLeft - left)},
+                              {labelRight, top - 2 * h, double(geometry.CentreX + r - labelRight)},
+                              {labelRight, top - h, double(geometry.CentreX + r - labelRight)}};
+    for (int y = top; y + h < geometry.CentreY; y += h) {
+        // Room to the circle at the row's lowest line.
+        const double above = geometry.CentreY - (y + h);
+        places.push_back({left, y, r - std::sqrt(r * r - above * above) - 2.0});
+    }
+    QStringList lines;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < sets.size() && next < places.size(); ++i) {
+        const FisherSummary& set = sets[i].Fisher;
+        if (!set.MeanDec) {
+            continue;
+        }
+        const QString line =
+            QStringLiteral("%1 %2/%3 k%4 a%5")
+                .arg(DataSetLabel(sets, static_cast<int>(i)).left(10),
+                     FormatNumber(*set.MeanDec, 5, 1, separator),
+                     FormatNumber(*set.MeanInc, 5, 1, separator),
+                     set.K ? FormatNumber(*set.K, 3, 0, separator) : QStringLiteral("-"),
+                     set.A95 ? FormatNumber(*set.A95, 5, 1, separator) : QStringLiteral("-"));
+        const Place& place = places[next];
+        if (canvas.TextWidth(line) > place.room) {
+            break;
+        }
+        canvas.TextOut(place.x, place.y, line);
+        lines.append(line);
+        ++next;
+    }
+    return lines;
+}
+
 } // namespace
 
 void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
@@ -261,6 +346,7 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     report.ReversalTest.reset();
     report.SitePole.reset();
     report.Contours.reset();
+    report.CommonMeanTest.reset();
     const PlotOptions& options = inputs.Options;
     const PlotEnvironment& environment = inputs.Environment;
     const int plotType = options.PlotType;
@@ -295,9 +381,11 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
 
     DirectionSums sums;
     sums.Reset();
+    std::vector<DirectionSums> setSums(report.Sets.size());
     CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles);
     for (const PlottedDatum& datum : report.Points) {
         sums.Accumulate(datum.Dec, datum.Inc);
+        setSums[static_cast<std::size_t>(datum.Set)].Accumulate(datum.Dec, datum.Inc);
         const NetPoint p = ProjectEqualArea(datum.Dec, datum.Inc, plotType);
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
         double radius = 0.0;
@@ -311,6 +399,12 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
 
     // The analyses below never fault, so they are in the report whatever the
     // statistics drawn after them do.
+    for (std::size_t i = 0; i < report.Sets.size(); ++i) {
+        report.Sets[i].Fisher = FisherSummaryOf(setSums[i]);
+    }
+    if (options.CommonMeanTest) {
+        report.CommonMeanTest = CommonMeanTestOf(setSums, report.CommonMeanCritical);
+    }
     std::optional<PolaritySplit> split;
     if (options.SeparatePolarities || options.ReversalTest) {
         split = SplitPolarities(report.Points, plotType);
@@ -334,7 +428,25 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     }
 
     QStringList fisherLines;
-    if (options.FisherMean && sums.N >= 2) {
+    const bool severalSets = report.Sets.size() >= 2;
+    if (options.FisherMean && severalSets) {
+        // Each set's mean and cone; the lines give each set's mean as far as
+        // they fit beside the net.
+        for (std::size_t i = 0; i < report.Sets.size(); ++i) {
+            const FisherSummary& set = report.Sets[i].Fisher;
+            if (set.N >= 2 && set.MeanDec) {
+                DrawMark(canvas, geometry, MeanMark(plotType, *set.MeanInc),
+                         ProjectEqualArea(*set.MeanDec, *set.MeanInc, plotType));
+                circles.Add(*set.MeanDec, *set.MeanInc, *set.A95, false);
+            }
+        }
+        circles.Flush();
+        report.FisherLines =
+            DrawSetMeanLines(canvas, geometry, report.Sets, environment.DecimalSeparator);
+        if (sums.N >= 2) {
+            report.Fisher = FisherBlock(meanSums);
+        }
+    } else if (options.FisherMean && sums.N >= 2) {
         const FisherResult fisher = FisherBlock(meanSums);
         fisherLines = FisherLines(fisher, plotType, environment.DecimalSeparator);
         report.FisherLines = fisherLines;
@@ -376,6 +488,22 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     DrawResultLines(canvas, geometry, greatCircleLines);
 }
 
+QString DataSetLabel(const std::vector<DataSet>& sets, int index) {
+    const QString& name = sets[static_cast<std::size_t>(index)].Name;
+    return name.isEmpty() ? QStringLiteral("set %1").arg(index + 1) : name;
+}
+
+QColor DataSetColor(int index, int count) {
+    if (count < 2) {
+        return QColor(0, 0, 0);
+    }
+    // Okabe and Ito (2008), black last: the first sets get the strongest hues.
+    static const QColor kPalette[] = {
+        QColor(230, 159, 0), QColor(86, 180, 233),  QColor(0, 158, 115),  QColor(213, 94, 0),
+        QColor(0, 114, 178), QColor(204, 121, 167), QColor(240, 228, 66), QColor(0, 0, 0)};
+    return kPalette[index % 8];
+}
+
 void RunPlotPass(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     try {
         DrawPlot(canvas, inputs, report);
@@ -394,7 +522,12 @@ ReadingOptions PassReadingOptions(const PlotOptions& options, QChar decimalSepar
 QString LineRejectionReason(int fileType, const QString& line, const ReadingOptions& reading) {
     // The same conversion as the pass's, so the two judge the same bytes.
     Latin1Line latin1;
-    const std::string reason = RejectionReason(fileType, latin1.Of(line), reading);
+    const std::string_view text = latin1.Of(line);
+    // A set line is not a datum, and not a line left unread either.
+    if (DataSetName(text)) {
+        return {};
+    }
+    const std::string reason = RejectionReason(fileType, text, reading);
     return QString::fromLatin1(reason.data(), static_cast<qsizetype>(reason.size()));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QColor>
 #include <QString>
 #include <QStringList>
 
@@ -41,11 +42,30 @@ struct GreatCircleReport {
 // One datum as the pass plotted it.
 struct PlottedDatum {
     int Line = 0; // 1-based line of the data text
+    int Set = 0;  // index of its data set in PlotReport::Sets
     // Degrees, as plotted: a plane's pole, after the tilt correction.
     double Dec = 0.0;
     double Inc = 0.0;
     double ErrorRadius = 0.0; // as read; 0 for the file types that carry none
 };
+
+// One data set: the lines after a line "#NAME" up to the next such line; the
+// lines before the first form a set of their own, unnamed, at line 0.
+struct DataSet {
+    QString Name;  // as written after '#', trimmed; may be empty
+    int Line = 0;  // the 1-based line that starts it; 0 for the first, unnamed one
+    int Count = 0; // its data
+    FisherSummary Fisher;
+};
+
+// How a set is called in legends and results: its name, or "set N" (N from 1)
+// for one without.
+QString DataSetLabel(const std::vector<DataSet>& sets, int index);
+
+// The fill and ink of data set index among count sets: black while there is
+// one set; else Okabe and Ito's (2008) eight colours, which readers with any
+// common form of colour blindness tell apart, in turn.
+QColor DataSetColor(int index, int count);
 
 // The Fisher statistics of the two polarities and of all data with the
 // reversed mode turned to its antipodes, each value only where it exists.
@@ -92,6 +112,13 @@ struct PlotReport {
     // With contours asked for and data to contour: the lines drawn, the
     // levels used and the maximum.
     std::optional<DensityContours> Contours;
+    // The data sets, in the order of their lines: one, unnamed, when the text
+    // has no set line; a set line that comes before any datum takes the place
+    // of the unnamed first set.
+    std::vector<DataSet> Sets;
+    // Watson's V_w between the first two sets, with CommonMeanTest.
+    std::optional<WatsonVTestResult> CommonMeanTest;
+    WatsonVCritical CommonMeanCritical; // kept as ReversalCritical is
     // The last critical value the reversal test simulated. The pass never
     // clears it but hands it to the test as its cache, so that a report reused
     // from pass to pass simulates again only when N or k of a mode changes.

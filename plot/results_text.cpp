@@ -115,8 +115,19 @@ void WritePolarity(Writer& out, const PolarityReport& polarity, const AngleNames
     }
 }
 
-void WriteReversalTest(Writer& out, const WatsonVTestResult& test) {
-    out.Heading(QStringLiteral("Reversal test (Watson's V_w; McFadden and McElhinny 1990)"));
+void WriteSets(Writer& out, const std::vector<DataSet>& sets, const AngleNames& names) {
+    out.Heading(QStringLiteral("Data sets"));
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        const FisherSummary& set = sets[i].Fisher;
+        out.Line(QStringLiteral("  %1: n %2, %3 %4, %5 %6, R %7, k %8, a95 %9")
+                     .arg(DataSetLabel(sets, static_cast<int>(i)), QString::number(sets[i].Count),
+                          names.First, out.Angle(set.MeanDec), names.Second, out.Angle(set.MeanInc),
+                          out.Fixed(set.R, 4), out.Fixed(set.K, 2), out.Angle(set.A95)));
+    }
+}
+
+void WriteWatsonTest(Writer& out, const QString& heading, const WatsonVTestResult& test) {
+    out.Heading(heading);
     if (!test.Available) {
         out.Line(QStringLiteral("  not available: ") + Latin1(test.Reason));
         return;
@@ -205,7 +216,19 @@ QString ResultsText(const PlotInputs& inputs, const PlotReport& report) {
         WritePolarity(out, *report.Polarity, names);
     }
     if (report.ReversalTest) {
-        WriteReversalTest(out, *report.ReversalTest);
+        WriteWatsonTest(out,
+                        QStringLiteral("Reversal test (Watson's V_w; McFadden and McElhinny 1990)"),
+                        *report.ReversalTest);
+    }
+    if (report.Sets.size() >= 2) {
+        WriteSets(out, report.Sets, names);
+    }
+    if (report.CommonMeanTest) {
+        WriteWatsonTest(
+            out,
+            QStringLiteral("Common-mean test of the first two sets (Watson's V_w; McFadden and "
+                           "McElhinny 1990)"),
+            *report.CommonMeanTest);
     }
     if (report.SitePole) {
         WriteSitePole(out, *report.SitePole);

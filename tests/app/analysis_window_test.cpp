@@ -63,9 +63,10 @@ TEST_F(AnalysisWindow, FollowsTheMainMenuWithItsItemsAndKey) {
     EXPECT_EQ(
         captions,
         QStringList({QStringLiteral("Tilt correction\u2026"), QStringLiteral("Separate polarities"),
-                     QStringLiteral("Reversal test"), QStringLiteral("Site location\u2026"),
-                     QStringLiteral("Contours"), QStringLiteral("Contour settings\u2026"),
-                     QString(), QStringLiteral("Results")}));
+                     QStringLiteral("Reversal test"), QStringLiteral("Common-mean test"),
+                     QStringLiteral("Site location\u2026"), QStringLiteral("Contours"),
+                     QStringLiteral("Contour settings\u2026"), QString(),
+                     QStringLiteral("Results")}));
     EXPECT_EQ(menu->Results1->shortcut().toString(), QStringLiteral("Ctrl+R"));
 }
 

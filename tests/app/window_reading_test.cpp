@@ -80,6 +80,15 @@ TEST_F(WindowReading, HeaderLinesOfType4GetTheQuieterTint) {
     EXPECT_EQ(form->Image1->toolTip(), QStringLiteral("1 datum read; 1 line not read (line 4)"));
 }
 
+TEST_F(WindowReading, SetLinesGetTheHeaderTintAndAreNotCountedAsUnread) {
+    form->DataFileMemo->setPlainText(QStringLiteral("#Site A\n10 20\n  # Site B\n30 40\nx\n"));
+    Refresh();
+    EXPECT_EQ(Headers(), (std::set<int>{0, 2}));
+    EXPECT_EQ(NotRead(), std::set<int>{4});
+    EXPECT_EQ(form->Tints().ToolTipOfBlock(2), QStringLiteral("starts a data set"));
+    EXPECT_EQ(form->Image1->toolTip(), QStringLiteral("2 data read; 1 line not read (line 5)"));
+}
+
 TEST_F(WindowReading, PointingAtARejectedLineShowsItsReason) {
     form->DataFileMemo->setPlainText(kMixed);
     Refresh();

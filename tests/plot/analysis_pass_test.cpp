@@ -313,4 +313,67 @@ TEST(AnalysisPass, ContoursLieBeneathTheMarksWithTheirLegendBesideTheNet) {
     EXPECT_LT(plain.report.Extent.Right, legend.front().x);
 }
 
+// A line "#NAME" starts a set and is neither a datum nor a line left unread;
+// the lines before the first set line form a set of their own, which a set
+// line before any datum names instead.
+TEST(AnalysisPass, SetLinesSplitTheDataIntoNamedSets) {
+    struct Row {
+        const char* name;
+        const char* text;
+        std::vector<QString> sets; // as labelled
+        std::vector<int> counts;
+        std::vector<int> rejected;
+    };
+    const Row rows[] = {
+        {"no set line", "10 20\n30 40\n", {QStringLiteral("set 1")}, {2}, {}},
+        {"a set line first names the first set",
+         "  # Site A \n10 20\n#\n30 40\nx\n",
+         {QStringLiteral("Site A"), QStringLiteral("set 2")},
+         {1, 1},
+         {5}},
+        {"data before the first set line",
+         "10 20\n#B\n30 40\n50 60\n#C\n",
+         {QStringLiteral("set 1"), QStringLiteral("B"), QStringLiteral("C")},
+         {1, 2, 0},
+         {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Pass pass;
+        Draw(pass, QString::fromLatin1(row.text), PlotOptions{});
+        std::vector<QString> labels;
+        std::vector<int> counts;
+        for (std::size_t i = 0; i < pass.report.Sets.size(); ++i) {
+            labels.push_back(DataSetLabel(pass.report.Sets, static_cast<int>(i)));
+            counts.push_back(pass.report.Sets[i].Count);
+        }
+        EXPECT_EQ(labels, row.sets);
+        EXPECT_EQ(counts, row.counts);
+        EXPECT_EQ(pass.report.RejectedLines, row.rejected);
+    }
+    EXPECT_EQ(LineRejectionReason(0, QStringLiteral("#Site A"), u'.'), QString());
+}
+
+// With two sets and the Fisher mean: each set's mean mark, and a line for
+// each set instead of the three lines of one mean. The means from Fisher's
+// (1953) formulas at 40 digits (mpmath): A 11.481953/45.368857, k 248.71382,
+// a95 7.8336028; B 30.865901/41.035963, k 324.85845, a95 6.8509075.
+TEST(AnalysisPass, EachSetHasItsMeanAndItsResultLine) {
+    PlotOptions options;
+    options.FisherMean = true;
+    Pass pass;
+    Draw(pass, QStringLiteral("#A\n12 45\n15 50\n8 41\n#B\n30 40\n35 45\n28 38\n"), options);
+    ASSERT_EQ(pass.report.Sets.size(), 2u);
+    EXPECT_EQ(pass.report.FisherLines, QStringList({QStringLiteral("A 11.5/45.4 k249 a7.8"),
+                                                    QStringLiteral("B 30.9/41.0 k325 a6.9")}));
+    for (const DataSet& set : pass.report.Sets) {
+        const NetPoint mean = ProjectEqualArea(*set.Fisher.MeanDec, *set.Fisher.MeanInc, 0);
+        RecordingCanvas expected;
+        DrawPlusMark(expected, pass.report.Geometry, mean.x, mean.y, pass.report.Geometry.MarkSize);
+        const std::vector<RecordingCanvas::Line> all = pass.canvas.Lines();
+        for (const RecordingCanvas::Line& line : expected.Lines())
+            EXPECT_NE(std::find(all.begin(), all.end(), line), all.end());
+    }
+}
+
 } // namespace

@@ -28,7 +28,9 @@
 //                                       click the last datum's mark, saving the
 //                                       window after each in DIR; then time
 //                                       pointer moves over the net (the first
-//                                       one builds the mark grid)
+//                                       one builds the mark grid) and over the
+//                                       first datum's mark, and what taking a
+//                                       pass costs the explorer
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
@@ -60,8 +62,11 @@
 #include "analysis_menu.h"
 #include "image_view.h"
 #include "line_tints.h"
+#include "line_view.h"
 #include "main_window.h"
 #include "plot_explorer.h"
+#include "plot_pass.h"
+#include "raster_canvas.h"
 #include "results_window.h"
 #include "site_location_dialog.h"
 #include "tilt_correction_dialog.h"
@@ -351,6 +356,18 @@ std::optional<QPoint> MarkOfLine(TQVMainForm& form, int line) {
     return form.Image1->RingCentre();
 }
 
+// The net as a pass places it on a raster of the window's size.
+PlotGeometry NetOfWindow(TQVMainForm& form) {
+    QImage scratch(form.Raster().size(), QImage::Format_RGB32);
+    RasterCanvas canvas(scratch);
+    const LineView none{QString()};
+    PlotInputs inputs;
+    inputs.Lines = &none;
+    PlotReport report;
+    RunPlotPass(canvas, inputs, report);
+    return report.Geometry;
+}
+
 int Explore(const QString& data, const QString& dir, int fileType) {
     TQVMainForm form;
     if (!ShowAnswering(form, data))
@@ -359,13 +376,13 @@ int Explore(const QString& data, const QString& dir, int fileType) {
     ClickItem(form.FileTypeRG, fileType);
     QTest::mouseClick(form.OpenImageButt, Qt::LeftButton);
     const int passes = form.PlotPassCount();
-    const int lines = form.DataFileMemo->blockCount();
+    const int blocks = form.DataFileMemo->blockCount();
     std::optional<QPoint> first;
     std::optional<QPoint> last;
     int lastLine = 0;
-    for (int line = 1; line <= lines && !first; ++line)
+    for (int line = 1; line <= blocks && !first; ++line)
         first = MarkOfLine(form, line);
-    for (int line = lines; line >= 1 && !last; --line) {
+    for (int line = blocks; line >= 1 && !last; --line) {
         last = MarkOfLine(form, line);
         lastLine = line;
     }
@@ -383,15 +400,22 @@ int Explore(const QString& data, const QString& dir, int fileType) {
                     form.Image1->RingCentre() ? "shown" : "none",
                     form.DataFileMemo->textCursor().blockNumber() + 1);
     };
-    MovePointer(form, {330, 200});
+    const PlotGeometry net = NetOfWindow(form);
+    const QPoint centre(net.CentreX, net.CentreY);
+    // North-east of the centre, half way out: off the marks of most data.
+    MovePointer(form, centre + QPoint(net.Radius * 2 / 5, -net.Radius * 3 / 10));
     save("net.png");
     MovePointer(form, *first);
     save("mark.png");
+    MovePointer(form, *last);
     QTest::mouseClick(form.Image1, Qt::LeftButton, {}, *last);
     save("cursor.png");
     std::printf("clicked line %d\n", lastLine);
 
-    // Pointer moves over the net, from a fresh pass.
+    // Pointer moves over the net, from a fresh pass drawn with the pointer
+    // away, so that the first move finds the marks ungridded.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(form.Image1, &leave);
     form.DoImage(nullptr);
     std::mt19937 random(7);
     std::uniform_real_distribution<double> angle(0.0, 6.283185307179586);
@@ -399,10 +423,10 @@ int Explore(const QString& data, const QString& dir, int fileType) {
     constexpr int kMoves = 2001;
     std::vector<double> ms;
     for (int i = 0; i < kMoves; ++i) {
-        const double r = 250.0 * std::sqrt(radius(random));
+        const double r = net.Radius * std::sqrt(radius(random));
         const double a = angle(random);
-        const QPoint pixel(276 + static_cast<int>(r * std::cos(a)),
-                           264 + static_cast<int>(r * std::sin(a)));
+        const QPoint pixel =
+            centre + QPoint(static_cast<int>(r * std::cos(a)), static_cast<int>(r * std::sin(a)));
         QElapsedTimer timer;
         timer.start();
         MovePointer(form, pixel);
@@ -412,8 +436,53 @@ int Explore(const QString& data, const QString& dir, int fileType) {
     std::sort(ms.begin() + 1, ms.end());
     std::printf("pointer moves %d data %d first_ms %.3f median_ms %.4f p99_ms %.4f max_ms %.4f "
                 "passes_during %d\n",
-                kMoves - 1, lines, firstMs, ms[kMoves / 2], ms[kMoves * 99 / 100], ms.back(),
+                kMoves - 1, blocks, firstMs, ms[kMoves / 2], ms[kMoves * 99 / 100], ms.back(),
                 form.PlotPassCount() - passes - 1);
+    // On the first datum's mark, where stacked marks all lie within reach.
+    std::vector<double> onMark;
+    for (int i = 0; i < 201; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        MovePointer(form, *first + QPoint(i % 3 - 1, i % 2));
+        onMark.push_back(static_cast<double>(timer.nsecsElapsed()) * 1e-6);
+    }
+    std::sort(onMark.begin(), onMark.end());
+    std::printf("on the first mark: median_ms %.4f max_ms %.4f\n", onMark[onMark.size() / 2],
+                onMark.back());
+
+    // What taking a pass costs the explorer, on a view of its own: with the
+    // pointer away, and resting on the view (the read-out, and so the grid,
+    // renewed at once).
+    QImage raster(form.Raster().size(), QImage::Format_RGB32);
+    RasterCanvas canvas(raster);
+    const LineView lines(form.EditorText());
+    PlotInputs inputs;
+    inputs.Lines = &lines;
+    inputs.Options.FileType = fileType;
+    PlotReport report;
+    RunPlotPass(canvas, inputs, report);
+    ImageView view(raster);
+    QPlainTextEdit editor;
+    QLabel label;
+    PlotExplorer explorer(view, editor, label);
+    const auto medianFollowMs = [&] {
+        std::vector<double> follow;
+        for (int i = 0; i < 21; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            explorer.Follow(report, inputs.Options, u'.');
+            follow.push_back(static_cast<double>(timer.nsecsElapsed()) * 1e-6);
+        }
+        std::sort(follow.begin(), follow.end());
+        return follow[follow.size() / 2];
+    };
+    const double away = medianFollowMs();
+    QMouseEvent move(QEvent::MouseMove, QPointF(centre), QPointF(centre), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    const double resting = medianFollowMs();
+    std::printf("follow: points %zu median_ms pointer away %.3f pointer resting %.3f\n",
+                report.Points.size(), away, resting);
     return 0;
 }
 

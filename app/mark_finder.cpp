@@ -61,15 +61,13 @@ void MarkFinder::Assign(std::vector<QPoint> centres, int reach) {
 std::optional<std::size_t> MarkFinder::Find(QPoint pixel) const {
     if (centres_.empty())
         return std::nullopt;
-    // The buckets that the square of side 2 reach + 1 about pixel touches;
-    // floor division, since the pixel may lie left of or above the grid.
-    const auto cellOf = [this](int offset) {
-        return offset >= 0 ? offset / cell_ : -((-offset + cell_ - 1) / cell_);
-    };
-    const int firstColumn = std::max(0, cellOf(pixel.x() - reach_ - origin_.x()));
-    const int lastColumn = std::min(columns_ - 1, cellOf(pixel.x() + reach_ - origin_.x()));
-    const int firstRow = std::max(0, cellOf(pixel.y() - reach_ - origin_.y()));
-    const int lastRow = std::min(rows_ - 1, cellOf(pixel.y() + reach_ - origin_.y()));
+    // The buckets that the square of side 2 reach + 1 about pixel touches.
+    // Division rounds toward zero, so a pixel left of or above the grid may
+    // add a bucket that holds nothing within reach; never one less.
+    const int firstColumn = std::max(0, (pixel.x() - reach_ - origin_.x()) / cell_);
+    const int lastColumn = std::min(columns_ - 1, (pixel.x() + reach_ - origin_.x()) / cell_);
+    const int firstRow = std::max(0, (pixel.y() - reach_ - origin_.y()) / cell_);
+    const int lastRow = std::min(rows_ - 1, (pixel.y() + reach_ - origin_.y()) / cell_);
     const long long reachSquared = static_cast<long long>(reach_) * reach_;
     long long bestSquared = reachSquared + 1;
     std::size_t best = 0;

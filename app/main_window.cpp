@@ -41,6 +41,7 @@
 #include "image_view.h"
 #include "line_tints.h"
 #include "line_view.h"
+#include "plot_explorer.h"
 #include "plot_modes.h"
 #include "plot_pass.h"
 #include "progressive_load.h"
@@ -166,6 +167,7 @@ TQVMainForm::TQVMainForm(QWidget* parent)
     BuildMenu();
     WireEvents();
     tints_ = new LineTints(DataFileMemo);
+    explorer_ = new PlotExplorer(*Image1, *DataFileMemo, *PointerReadout);
 
     resize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -239,6 +241,7 @@ void TQVMainForm::BuildControls() {
     Label2 = MakeLabel(
         client, QStringLiteral("Quorvex: equal-area nets of paleomagnetic and structural data"),
         {416, 648, 452, 14});
+    PointerReadout = MakeLabel(client, QString(), {376, 608, 553, 14});
 
     OpenImageButt->setObjectName(QStringLiteral("OpenImageButt"));
     DataFileLabel->setObjectName(QStringLiteral("DataFileLabel"));
@@ -258,6 +261,7 @@ void TQVMainForm::BuildControls() {
     Label4->setObjectName(QStringLiteral("Label4"));
     Label5->setObjectName(QStringLiteral("Label5"));
     GCFitRG->setObjectName(QStringLiteral("GCFitRG"));
+    PointerReadout->setObjectName(QStringLiteral("PointerReadout"));
 
     // Tab order 0 to 11; a radio group takes the focus on its selected item.
     const QList<QWidget*> tabOrder = {OpenImageButt, DataFileMemo, FileTypeRG,  AvRg,
@@ -457,6 +461,7 @@ void TQVMainForm::DoImage(QObject*) {
                      PassReadingOptions(inputs.Options, inputs.Environment.DecimalSeparator),
                      report_->RejectedLines, setLines);
         Image1->setToolTip(ReadingAccount(report_->DataCount, report_->RejectedLines));
+        explorer_->Follow(*report_, inputs.Options, inputs.Environment.DecimalSeparator);
         AnalysisMenu1->FollowSelectors(inputs.Options.FileType, inputs.Options.PlotType);
         if (results_ != nullptr && results_->isVisible())
             results_->SetText(ResultsText(inputs, *report_));

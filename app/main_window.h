@@ -28,6 +28,7 @@ class QPushButton;
 class RasterCanvas;
 class ImageView;
 class LineTints;
+class PlotExplorer;
 class ResultsWindow;
 struct PlotReport;
 
@@ -84,6 +85,8 @@ public:
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QGroupBox* GCFitRG = nullptr;
+    // Under the plot: the direction or the mark under the pointer.
+    QLabel* PointerReadout = nullptr;
     // The "Analysis" menu after "Main Menu"; its dialogs' seam is its
     // SetModalRunner.
     AnalysisMenu* AnalysisMenu1 = nullptr;
@@ -131,6 +134,8 @@ public:
 
     // The marks of the editor lines the last pass did not read.
     const LineTints& Tints() const { return *tints_; }
+    // The read-out, the mark-to-line link and the ring of the last pass.
+    PlotExplorer& Explorer() const { return *explorer_; }
     // The Results window, once the user has asked for it; every pass updates
     // it while it is shown.
     ResultsWindow* Results() const { return results_; }
@@ -199,6 +204,7 @@ private:
     // Kept from pass to pass so that its lists keep their capacity.
     std::unique_ptr<PlotReport> report_;
     LineTints* tints_ = nullptr;
+    PlotExplorer* explorer_ = nullptr;
     ResultsWindow* results_ = nullptr;
 };
 

@@ -181,6 +181,7 @@ TEST_F(MainWindow, ControlsSitAtTheirPlacesWithTheirCaptions) {
          {560, 40, 299, 14},
          QStringLiteral("D/Lon [sp] I/lat [sp] error radius (optional) [sp] tagline (ignored)")},
         {form->Label2, {416, 648, 452, 14}, form->Label2->text()},
+        {form->PointerReadout, {376, 608, 553, 14}, QString()},
     };
     for (const auto& c : controls) {
         const std::string name = c.widget->objectName().toStdString();

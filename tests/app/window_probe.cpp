@@ -22,6 +22,15 @@
 //   app_window_probe burst DATA N       load DATA, then N title keystrokes that
 //                                       arrive at once (as typed during a long
 //                                       redraw): passes and time until drawn
+//   app_window_probe explore DATA DIR [TYPE]
+//                                       load DATA as file type TYPE, point at
+//                                       the net, at the first datum's mark and
+//                                       click the last datum's mark, saving the
+//                                       window after each in DIR; then time
+//                                       pointer moves over the net (the first
+//                                       one builds the mark grid) and over the
+//                                       first datum's mark, and what taking a
+//                                       pass costs the explorer
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
@@ -29,6 +38,7 @@
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -41,6 +51,9 @@
 #include <QTextCursor>
 #include <QTextStream>
 
+#include <cmath>
+#include <random>
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -49,7 +62,11 @@
 #include "analysis_menu.h"
 #include "image_view.h"
 #include "line_tints.h"
+#include "line_view.h"
 #include "main_window.h"
+#include "plot_explorer.h"
+#include "plot_pass.h"
+#include "raster_canvas.h"
 #include "results_window.h"
 #include "site_location_dialog.h"
 #include "tilt_correction_dialog.h"
@@ -326,6 +343,149 @@ int Burst(const QString& data, int count) {
     return 0;
 }
 
+void MovePointer(TQVMainForm& form, QPoint pixel) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(pixel), form.Image1->mapToGlobal(QPointF(pixel)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(form.Image1, &move);
+}
+
+// The mark of a 1-based line, as its ring shows it; the cursor moves there.
+std::optional<QPoint> MarkOfLine(TQVMainForm& form, int line) {
+    form.DataFileMemo->setTextCursor(
+        QTextCursor(form.DataFileMemo->document()->findBlockByNumber(line - 1)));
+    return form.Image1->RingCentre();
+}
+
+// The net as a pass places it on a raster of the window's size.
+PlotGeometry NetOfWindow(TQVMainForm& form) {
+    QImage scratch(form.Raster().size(), QImage::Format_RGB32);
+    RasterCanvas canvas(scratch);
+    const LineView none{QString()};
+    PlotInputs inputs;
+    inputs.Lines = &none;
+    PlotReport report;
+    RunPlotPass(canvas, inputs, report);
+    return report.Geometry;
+}
+
+int Explore(const QString& data, const QString& dir, int fileType) {
+    TQVMainForm form;
+    if (!ShowAnswering(form, data))
+        return 1;
+    QTest::mouseClick(form.Button4, Qt::LeftButton);
+    ClickItem(form.FileTypeRG, fileType);
+    QTest::mouseClick(form.OpenImageButt, Qt::LeftButton);
+    const int passes = form.PlotPassCount();
+    const int blocks = form.DataFileMemo->blockCount();
+    std::optional<QPoint> first;
+    std::optional<QPoint> last;
+    int lastLine = 0;
+    for (int line = 1; line <= blocks && !first; ++line)
+        first = MarkOfLine(form, line);
+    for (int line = blocks; line >= 1 && !last; --line) {
+        last = MarkOfLine(form, line);
+        lastLine = line;
+    }
+    if (!first || !last) {
+        std::fprintf(stderr, "no datum plotted\n");
+        return 1;
+    }
+    MarkOfLine(form, 1);
+    form.DataFileMemo->clearFocus();
+    const auto save = [&](const char* name) {
+        QTest::qWait(200);
+        form.grab().save(dir + u'/' + QString::fromLatin1(name));
+        std::printf("%s: readout \"%s\" ring %s cursor line %d\n", name,
+                    qPrintable(form.PointerReadout->text()),
+                    form.Image1->RingCentre() ? "shown" : "none",
+                    form.DataFileMemo->textCursor().blockNumber() + 1);
+    };
+    const PlotGeometry net = NetOfWindow(form);
+    const QPoint centre(net.CentreX, net.CentreY);
+    // North-east of the centre, half way out: off the marks of most data.
+    MovePointer(form, centre + QPoint(net.Radius * 2 / 5, -net.Radius * 3 / 10));
+    save("net.png");
+    MovePointer(form, *first);
+    save("mark.png");
+    MovePointer(form, *last);
+    QTest::mouseClick(form.Image1, Qt::LeftButton, {}, *last);
+    save("cursor.png");
+    std::printf("clicked line %d\n", lastLine);
+
+    // Pointer moves over the net, from a fresh pass drawn with the pointer
+    // away, so that the first move finds the marks ungridded.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(form.Image1, &leave);
+    form.DoImage(nullptr);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> angle(0.0, 6.283185307179586);
+    std::uniform_real_distribution<double> radius(0.0, 1.0);
+    constexpr int kMoves = 2001;
+    std::vector<double> ms;
+    for (int i = 0; i < kMoves; ++i) {
+        const double r = net.Radius * std::sqrt(radius(random));
+        const double a = angle(random);
+        const QPoint pixel =
+            centre + QPoint(static_cast<int>(r * std::cos(a)), static_cast<int>(r * std::sin(a)));
+        QElapsedTimer timer;
+        timer.start();
+        MovePointer(form, pixel);
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) * 1e-6);
+    }
+    const double firstMs = ms.front();
+    std::sort(ms.begin() + 1, ms.end());
+    std::printf("pointer moves %d data %d first_ms %.3f median_ms %.4f p99_ms %.4f max_ms %.4f "
+                "passes_during %d\n",
+                kMoves - 1, blocks, firstMs, ms[kMoves / 2], ms[kMoves * 99 / 100], ms.back(),
+                form.PlotPassCount() - passes - 1);
+    // On the first datum's mark, where stacked marks all lie within reach.
+    std::vector<double> onMark;
+    for (int i = 0; i < 201; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        MovePointer(form, *first + QPoint(i % 3 - 1, i % 2));
+        onMark.push_back(static_cast<double>(timer.nsecsElapsed()) * 1e-6);
+    }
+    std::sort(onMark.begin(), onMark.end());
+    std::printf("on the first mark: median_ms %.4f max_ms %.4f\n", onMark[onMark.size() / 2],
+                onMark.back());
+
+    // What taking a pass costs the explorer, on a view of its own: with the
+    // pointer away, and resting on the view (the read-out, and so the grid,
+    // renewed at once).
+    QImage raster(form.Raster().size(), QImage::Format_RGB32);
+    RasterCanvas canvas(raster);
+    const LineView lines(form.EditorText());
+    PlotInputs inputs;
+    inputs.Lines = &lines;
+    inputs.Options.FileType = fileType;
+    PlotReport report;
+    RunPlotPass(canvas, inputs, report);
+    ImageView view(raster);
+    QPlainTextEdit editor;
+    QLabel label;
+    PlotExplorer explorer(view, editor, label);
+    const auto medianFollowMs = [&] {
+        std::vector<double> follow;
+        for (int i = 0; i < 21; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            explorer.Follow(report, inputs.Options, u'.');
+            follow.push_back(static_cast<double>(timer.nsecsElapsed()) * 1e-6);
+        }
+        std::sort(follow.begin(), follow.end());
+        return follow[follow.size() / 2];
+    };
+    const double away = medianFollowMs();
+    QMouseEvent move(QEvent::MouseMove, QPointF(centre), QPointF(centre), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    const double resting = medianFollowMs();
+    std::printf("follow: points %zu median_ms pointer away %.3f pointer resting %.3f\n",
+                report.Points.size(), away, resting);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -345,11 +505,13 @@ int main(int argc, char** argv) {
         return AnalysisShots(args[2], args[3]);
     if (args.size() == 4 && args[1] == QStringLiteral("burst") && args[3].toInt() > 0)
         return Burst(args[2], args[3].toInt());
+    if (args.size() >= 4 && args.size() <= 5 && args[1] == QStringLiteral("explore"))
+        return Explore(args[2], args[3], args.size() > 4 ? args[4].toInt() : 0);
     if (args.size() >= 4 && args.size() <= 6 && args[1] == QStringLiteral("shot"))
         return Shot(args[2], args[3], args.size() > 4 ? args[4].toInt() : 0,
                     args.size() > 5 ? args[5].toInt() : 0);
     std::fprintf(stderr, "usage: app_window_probe startup | shot DATA OUT.png [TYPE [LINE]] | "
                          "load DATA | redraw DATA TYPE | keystroke DATA N [analyses] | "
-                         "analysis DATA DIR\n");
+                         "analysis DATA DIR | burst DATA N | explore DATA DIR [TYPE]\n");
     return 2;
 }

@@ -60,7 +60,7 @@ TEST(PointerReadout, TextsOfDirectionsPolesAndPlanes) {
         SCOPED_TRACE(c.text.toStdString());
         EXPECT_EQ(DirectionReadout(c.dec, c.inc, c.plotType, c.fileType, c.separator), c.text);
     }
-    EXPECT_EQ(MarkReadout(PlottedDatum{12, 123.4, 45.6, 0.0}, 0, 10, u'.'),
+    EXPECT_EQ(MarkReadout(PlottedDatum{12, 0, 123.4, 45.6, 0.0}, 0, 10, u'.'),
               QStringLiteral("line 12: Dec 123.4  Inc 45.6  plane: dip direction 303.4, dip 44.4"));
 }
 

@@ -9,11 +9,19 @@
 #include <cstdlib>
 #include <vector>
 
+#include "plot_geometry.h"
 #include "raster_canvas.h"
 
 namespace {
 
-const QColor kInk(0, 0, 0);
+const QColor kText(0, 0, 0);
+
+// Line widths for print, in units of 1/96 inch at the figure's own size: the
+// net's circles, its marks, cross and ticks 0.75 point, the primitive
+// circle 1 point; a pen width above 1 multiplies them.
+constexpr double kCurveWidth = 1.0;
+constexpr double kMarkWidth = 1.0;
+constexpr double kEllipseWidth = 4.0 / 3.0;
 
 // The raster canvas draws text without antialiasing; here the same face and
 // size may be smoothed, which only vector-to-raster output (a scaled PNG)
@@ -23,8 +31,9 @@ QFont Smooth(QFont font) {
     return font;
 }
 
-QPen InkPen(double width, Qt::PenCapStyle cap) {
-    return QPen(kInk, width, Qt::SolidLine, cap, Qt::MiterJoin);
+QPen InkPen(const QColor& ink, double width, Qt::PenCapStyle cap,
+            Qt::PenJoinStyle join = Qt::MiterJoin) {
+    return QPen(ink, width, Qt::SolidLine, cap, join);
 }
 
 // Puts the corners of a rectangle in order; false when it is empty.
@@ -43,7 +52,8 @@ bool Ordered(int& left, int& top, int& right, int& bottom) {
 PainterCanvas::PainterCanvas(QPainter& painter, QSize units, bool fixedPitch)
     : painter_(painter), units_(units), fixedPitch_(fixedPitch) {
     UseFont(fixedPitch ? RasterCanvas::FixedPitchFont() : RasterCanvas::DefaultFont());
-    painter_.setClipRect(QRect(QPoint(0, 0), units_));
+    // Within any clip the caller set, such as a printed page's picture.
+    painter_.setClipRect(QRect(QPoint(0, 0), units_), Qt::IntersectClip);
 }
 
 void PainterCanvas::UseFont(const QFont& metricsFont) {
@@ -66,6 +76,15 @@ void PainterCanvas::SetBrushColor(const QColor& color) {
 
 void PainterCanvas::SetPenWidth(int width) {
     penWidth_ = std::max(1, width);
+}
+
+void PainterCanvas::SetInkColor(const QColor& color) {
+    ink_ = color.toRgb();
+    ink_.setAlpha(255);
+}
+
+QColor PainterCanvas::InkColor() const {
+    return ink_;
 }
 
 void PainterCanvas::RequestFixedPitch() {
@@ -108,18 +127,18 @@ void PainterCanvas::Rectangle(int left, int top, int right, int bottom) {
     edge(b - 1.0 >= 0.0 && b - 1.0 < h, {x0, b - 0.5}, {x1, b - 0.5});
     edge(l >= 0.0 && l < w, {l + 0.5, y0}, {l + 0.5, y1});
     edge(r - 1.0 >= 0.0 && r - 1.0 < w, {r - 0.5, y0}, {r - 0.5, y1});
-    painter_.strokePath(outline, InkPen(1.0, Qt::FlatCap));
+    painter_.strokePath(outline, InkPen(ink_, 1.0, Qt::FlatCap));
 }
 
-// The stroke's outer edge touches the rectangle's edges, as the raster's
-// outermost pixels do.
+// The stroke runs through the centres of the raster's outermost pixels: for
+// the primitive, the exact circle of the net's radius about its centre.
 void PainterCanvas::Ellipse(int left, int top, int right, int bottom) {
     if (!Ordered(left, top, right, bottom)) {
         return;
     }
     const double w = static_cast<double>(right) - left;
     const double h = static_cast<double>(bottom) - top;
-    painter_.setPen(InkPen(1.0, Qt::FlatCap));
+    painter_.setPen(InkPen(ink_, kEllipseWidth * penWidth_, Qt::FlatCap));
     painter_.setBrush(brush_);
     painter_.drawEllipse(QRectF(left + 0.5, top + 0.5, w - 1.0, h - 1.0));
 }
@@ -146,11 +165,11 @@ void PainterCanvas::LineTo(int x, int y) {
     const QPointF first(from.x() + centre, from.y() + centre);
     if (steps == 1.0) {
         const QPointF half(width / 2.0, width / 2.0);
-        painter_.fillRect(QRectF(first - half, first + half), kInk);
+        painter_.fillRect(QRectF(first - half, first + half), ink_);
         return;
     }
     const double t = (steps - 1.0) / steps;
-    painter_.setPen(InkPen(width, Qt::SquareCap));
+    painter_.setPen(InkPen(ink_, width, Qt::SquareCap));
     painter_.drawLine(first, first + QPointF(dx * t, dy * t));
 }
 
@@ -220,7 +239,7 @@ void PainterCanvas::TextOut(int x, int y, const QString& text) {
     const QFontMetrics metrics(metricsFont_);
     painter_.fillRect(QRectF(x, y, metrics.horizontalAdvance(text), metrics.height()), brush_);
     painter_.setFont(drawFont_);
-    painter_.setPen(kInk);
+    painter_.setPen(kText);
     painter_.drawText(QPointF(x, y + metrics.ascent()), text);
 }
 
@@ -230,4 +249,53 @@ int PainterCanvas::TextHeight(const QString& /*text*/) const {
 
 int PainterCanvas::TextWidth(const QString& text) const {
     return QFontMetrics(metricsFont_).horizontalAdvance(text);
+}
+
+// Square caps: the four lines of a square or diamond mark meet in full
+// corners, as mitred joins would.
+void PainterCanvas::NetLine(const PlotGeometry& geometry, double x1, double y1, double x2,
+                            double y2) {
+    painter_.setPen(InkPen(ink_, kMarkWidth * penWidth_, Qt::SquareCap));
+    painter_.drawLine(UnitToPoint(geometry, x1, y1), UnitToPoint(geometry, x2, y2));
+}
+
+void PainterCanvas::NetPolyline(const PlotGeometry& geometry, const NetPoint* points, int count) {
+    if (count < 1) {
+        return;
+    }
+    QPainterPath path(UnitToPoint(geometry, points[0].x, points[0].y));
+    for (int i = 1; i < count; ++i) {
+        path.lineTo(UnitToPoint(geometry, points[i].x, points[i].y));
+    }
+    StrokeCurve(path);
+}
+
+void PainterCanvas::NetCurve(const PlotGeometry& geometry, const NetPoint& start,
+                             const NetCubic* pieces, int count, bool closed) {
+    const QPointF first = UnitToPoint(geometry, start.x, start.y);
+    if (count < 1) {
+        // The round end of a stroke that has no length.
+        const double radius = kCurveWidth * penWidth_ / 2.0;
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(ink_);
+        painter_.drawEllipse(first, radius, radius);
+        return;
+    }
+    QPainterPath path(first);
+    for (int i = 0; i < count; ++i) {
+        const NetCubic& c = pieces[i];
+        path.cubicTo(UnitToPoint(geometry, c.Control1.x, c.Control1.y),
+                     UnitToPoint(geometry, c.Control2.x, c.Control2.y),
+                     UnitToPoint(geometry, c.End.x, c.End.y));
+    }
+    if (closed) {
+        path.closeSubpath();
+    }
+    StrokeCurve(path);
+}
+
+// Round caps and joins: a curve's corner on the primitive and its ends there
+// keep the stroke's half width about the exact point.
+void PainterCanvas::StrokeCurve(const QPainterPath& path) {
+    painter_.strokePath(path, InkPen(ink_, kCurveWidth * penWidth_, Qt::RoundCap, Qt::RoundJoin));
 }

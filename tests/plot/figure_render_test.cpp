@@ -34,6 +34,7 @@ struct Figure {
     int errorCircleMode = 0;
     QString title = QStringLiteral("Site means, Fisher and fit");
     QString fileName = QStringLiteral("sites.txt");
+    bool statistics = true; // the Fisher mean and the great-circle fit
 };
 
 // Passes the raster canvas's calls on and notes every text's cell: the
@@ -48,6 +49,8 @@ public:
     int Height() const override { return inner_.Height(); }
     void SetBrushColor(const QColor& c) override { inner_.SetBrushColor(c); }
     void SetPenWidth(int w) override { inner_.SetPenWidth(w); }
+    void SetInkColor(const QColor& c) override { inner_.SetInkColor(c); }
+    QColor InkColor() const override { return inner_.InkColor(); }
     void RequestFixedPitch() override { inner_.RequestFixedPitch(); }
     void Rectangle(int l, int t, int r, int b) override { inner_.Rectangle(l, t, r, b); }
     void Ellipse(int l, int t, int r, int b) override { inner_.Ellipse(l, t, r, b); }
@@ -76,8 +79,8 @@ struct Drawn {
         options.FileType = f.fileType;
         options.PlotType = f.plotType;
         options.ErrorCircles = static_cast<ErrorCircleMode>(f.errorCircleMode);
-        options.FisherMean = true;
-        options.GreatCircleFit = true;
+        options.FisherMean = f.statistics;
+        options.GreatCircleFit = f.statistics;
         options.Title = f.title;
         options.FileName = f.fileName;
         inputs = TestPlotInputs(lines, options);
@@ -156,6 +159,9 @@ struct Comparison {
     int scale = 1;
     int margin = 0;
     std::vector<QRect> cells;
+    // What counts as drawn in the raster: black, or ink where it is itself
+    // an antialiased picture.
+    bool (*RasterInk)(QRgb) = IsBlack;
 
     bool InText(int rx, int ry) const {
         return std::any_of(cells.begin(), cells.end(),
@@ -174,7 +180,7 @@ struct Comparison {
                      ry <= std::min(raster.height() - 1, (y + margin) / scale) && !near; ++ry) {
                     for (int rx = std::max(0, (x - margin) / scale);
                          rx <= std::min(raster.width() - 1, (x + margin) / scale) && !near; ++rx) {
-                        near = IsBlack(raster.pixel(rx, ry));
+                        near = RasterInk(raster.pixel(rx, ry));
                     }
                 }
                 stray += near ? 0 : 1;
@@ -187,7 +193,7 @@ struct Comparison {
         int uncovered = 0;
         for (int ry = 0; ry < raster.height(); ++ry) {
             for (int rx = 0; rx < raster.width(); ++rx) {
-                if (!IsBlack(raster.pixel(rx, ry)) || InText(rx, ry)) {
+                if (!RasterInk(raster.pixel(rx, ry)) || InText(rx, ry)) {
                     continue;
                 }
                 bool near = false;
@@ -236,11 +242,23 @@ QImage RsvgDrawsBack(const QByteArray& svg) {
         .convertToFormat(QImage::Format_RGB32);
 }
 
-TEST(FigureRenderTest, SvgDrawnBackShowsTheRastersPicture) {
+// What the vector canvas paints on an image at the picture's own size.
+QImage Painted(Drawn& drawn) {
+    QImage image(kW, kH, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PainterCanvas canvas(painter, image.size());
+    drawn.Draw(canvas);
+    return image;
+}
+
+TEST(FigureRenderTest, SvgDrawnBackShowsThePaintedPicture) {
     const Figure figures[] = {
         {}, {.fileType = 0, .plotType = 1}, {.plotType = 2, .errorCircleMode = 2}};
     for (const Figure& figure : figures) {
         Drawn drawn(figure);
+        const QImage painted = Painted(drawn);
         const QByteArray svg = SvgOf(drawn.Options(), drawn.Callback());
         const struct {
             const char* renderer;
@@ -254,8 +272,8 @@ TEST(FigureRenderTest, SvgDrawnBackShowsTheRastersPicture) {
                 continue; // rsvg-convert is not installed
             }
             ASSERT_EQ(rendering.back.size(), QSize(kW, kH));
-            // At most one pixel apart, either way.
-            const Comparison c{drawn.raster, rendering.back, 1, 1, drawn.cells};
+            // At most one pixel apart, either way; glyphs aside.
+            const Comparison c{painted, rendering.back, 1, 1, drawn.cells, IsInk};
             EXPECT_EQ(c.Uncovered(), 0);
             EXPECT_EQ(c.StrayInk(), 0);
         }
@@ -459,16 +477,17 @@ TEST(FigureRenderTest, PdfTextLayerHoldsTitleModeAndResultLines) {
     }
 }
 
+// Marks, cross, ticks, frame and text cells keep the raster's places: the
+// scaled drawing of a figure without circles lies on the raster's pixels.
 TEST(FigureRenderTest, ScaledPngLiesOnTheRastersPixelBlocks) {
-    Drawn drawn({});
+    Drawn drawn({.errorCircleMode = 1, .statistics = false});
     const QImage png = QImage::fromData(RenderPng(drawn.Options(), 4, drawn.Callback()), "PNG");
     ASSERT_EQ(png.size(), QSize(2212, 2116));
     EXPECT_EQ(png.dotsPerMeterX(), qRound(4 * 96 / 0.0254));
-    // A raster line or circle steps to the pixel nearest the ideal curve, up
-    // to half a pixel off it, and a one-unit stroke at 45 degrees reaches
-    // 0.21 of a pixel (sqrt(2) / 2 - 1 / 2) past the corners of a diagonal
-    // staircase of pixels: 0.71 of a raster pixel, three pixels here.
-    const Comparison c{drawn.raster, png, 4, 3, drawn.cells};
+    // The exact stroke of a mark's line reaches its end, whose pixel the
+    // raster leaves unset, and its square cap half a unit beyond: 1.5 raster
+    // pixels, six here.
+    const Comparison c{drawn.raster, png, 4, 6, drawn.cells};
     EXPECT_EQ(c.StrayInk(), 0);
     EXPECT_EQ(c.Uncovered(), 0);
     for (int scale : {0, 1, 9}) {

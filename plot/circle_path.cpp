@@ -13,7 +13,7 @@ namespace {
 
 // The longest piece a circle starts from, in degrees of position angle; each
 // is halved while it strays, at most kMaxDepth times.
-constexpr double kLongestPiece = 45.0;
+constexpr double kLongestPiece = 90.0;
 constexpr int kMaxDepth = 20;
 // Step of the difference quotients, in degrees of position angle: their
 // rounding error stays near 1e-12 net units per degree.

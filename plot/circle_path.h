@@ -14,8 +14,9 @@ struct CurveRun {
 };
 
 // How far, in plot units (raster pixels), a piece may lie from the exact
-// curve at the points where it is checked: far below the width of a stroke.
-constexpr double kCurveTolerance = 0.02;
+// curve at the points where it is checked: an eighth of the 0.8 unit that
+// ink may reach from the curve, a fifth of a stroke's half width.
+constexpr double kCurveTolerance = 0.1;
 
 // The exact projected curve of the small circle of radius rho (degrees) about
 // (dec, inc): the points SmallCirclePoint(90 - rho, t, dec - 90, 90 - inc) for

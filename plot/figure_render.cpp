@@ -26,20 +26,6 @@ void Paint(QPainter& painter, const FigureOptions& options, const DrawOnCanvas& 
     draw(canvas);
 }
 
-// Paints on a device that writes into buffer; the bytes once it has ended.
-QByteArray PaintFile(QPaintDevice& device, const QBuffer& buffer, const FigureOptions& options,
-                     const DrawOnCanvas& draw) {
-    QPainter painter;
-    if (!painter.begin(&device)) {
-        return {};
-    }
-    Paint(painter, options, draw);
-    if (!painter.end()) {
-        return {};
-    }
-    return buffer.data();
-}
-
 } // namespace
 
 bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out) {
@@ -53,10 +39,11 @@ bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice
     return painter.end();
 }
 
-QByteArray RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
+bool RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out) {
+    if (!out.isWritable()) {
+        return false;
+    }
+    QPdfWriter writer(&out);
     writer.setResolution(kUnitsPerInch);
     // An exact size: a fuzzy match would round the page to a standard paper.
     const QSizeF inches(static_cast<double>(options.Units.width()) / kUnitsPerInch,
@@ -66,7 +53,12 @@ QByteArray RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw) {
                     QPageLayout::Portrait, QMarginsF()));
     writer.setTitle(FigureTitle(options.Title));
     writer.setCreator(QStringLiteral("Quorvex"));
-    return PaintFile(writer, buffer, options, draw);
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        return false;
+    }
+    Paint(painter, options, draw);
+    return painter.end();
 }
 
 QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas& draw) {
@@ -103,8 +95,7 @@ bool RenderFigure(ImageFormat format, int scale, const FigureOptions& options,
     case ImageFormat::Svg:
         return RenderSvg(options, draw, out);
     case ImageFormat::Pdf:
-        bytes = RenderPdf(options, draw);
-        break;
+        return RenderPdf(options, draw, out);
     case ImageFormat::Png:
         bytes = RenderPng(options, scale, draw);
         break;

@@ -6,6 +6,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -17,11 +18,14 @@ namespace {
 const QColor kText(0, 0, 0);
 
 // Line widths for print, in units of 1/96 inch at the figure's own size: the
-// net's circles, its marks, cross and ticks 0.75 point, the primitive
-// circle 1 point; a pen width above 1 multiplies them.
-constexpr double kCurveWidth = 1.0;
-constexpr double kMarkWidth = 1.0;
+// net's circles, marks, cross and ticks 0.75 point, the primitive circle
+// 1 point; a pen width above 1 multiplies them.
+constexpr double kNetWidth = 1.0;
 constexpr double kEllipseWidth = 4.0 / 3.0;
+// Exact points are written to 1/100 of a unit, as the SVG device writes
+// every coordinate: under a tenth of a pixel in the PNG of scale 8, and the
+// digits a PDF then carries compress well.
+constexpr double kPointsPerUnit = 100.0;
 
 // The raster canvas draws text without antialiasing; here the same face and
 // size may be smoothed, which only vector-to-raster output (a scaled PNG)
@@ -251,31 +255,45 @@ int PainterCanvas::TextWidth(const QString& text) const {
     return QFontMetrics(metricsFont_).horizontalAdvance(text);
 }
 
-// Square caps: the four lines of a square or diamond mark meet in full
-// corners, as mitred joins would.
+QPointF PainterCanvas::Exact(const PlotGeometry& geometry, double x, double y) {
+    const QPointF p = UnitToPoint(geometry, x, y);
+    return {std::round(p.x() * kPointsPerUnit) / kPointsPerUnit,
+            std::round(p.y() * kPointsPerUnit) / kPointsPerUnit};
+}
+
+// One pen for every stroke of the net, so that a device writes it once for
+// a whole run of marks and circles. Round caps and joins keep the half width
+// about each exact point: at a curve's corner on the primitive, at its ends
+// there, and at the corners of a mark.
+void PainterCanvas::UseNetPen() {
+    painter_.setPen(InkPen(ink_, kNetWidth * penWidth_, Qt::RoundCap, Qt::RoundJoin));
+    painter_.setBrush(Qt::NoBrush);
+}
+
 void PainterCanvas::NetLine(const PlotGeometry& geometry, double x1, double y1, double x2,
                             double y2) {
-    painter_.setPen(InkPen(ink_, kMarkWidth * penWidth_, Qt::SquareCap));
-    painter_.drawLine(UnitToPoint(geometry, x1, y1), UnitToPoint(geometry, x2, y2));
+    UseNetPen();
+    painter_.drawLine(Exact(geometry, x1, y1), Exact(geometry, x2, y2));
 }
 
 void PainterCanvas::NetPolyline(const PlotGeometry& geometry, const NetPoint* points, int count) {
     if (count < 1) {
         return;
     }
-    QPainterPath path(UnitToPoint(geometry, points[0].x, points[0].y));
+    QPainterPath path(Exact(geometry, points[0].x, points[0].y));
     for (int i = 1; i < count; ++i) {
-        path.lineTo(UnitToPoint(geometry, points[i].x, points[i].y));
+        path.lineTo(Exact(geometry, points[i].x, points[i].y));
     }
-    StrokeCurve(path);
+    UseNetPen();
+    painter_.drawPath(path);
 }
 
 void PainterCanvas::NetCurve(const PlotGeometry& geometry, const NetPoint& start,
                              const NetCubic* pieces, int count, bool closed) {
-    const QPointF first = UnitToPoint(geometry, start.x, start.y);
+    const QPointF first = Exact(geometry, start.x, start.y);
     if (count < 1) {
         // The round end of a stroke that has no length.
-        const double radius = kCurveWidth * penWidth_ / 2.0;
+        const double radius = kNetWidth * penWidth_ / 2.0;
         painter_.setPen(Qt::NoPen);
         painter_.setBrush(ink_);
         painter_.drawEllipse(first, radius, radius);
@@ -284,18 +302,13 @@ void PainterCanvas::NetCurve(const PlotGeometry& geometry, const NetPoint& start
     QPainterPath path(first);
     for (int i = 0; i < count; ++i) {
         const NetCubic& c = pieces[i];
-        path.cubicTo(UnitToPoint(geometry, c.Control1.x, c.Control1.y),
-                     UnitToPoint(geometry, c.Control2.x, c.Control2.y),
-                     UnitToPoint(geometry, c.End.x, c.End.y));
+        path.cubicTo(Exact(geometry, c.Control1.x, c.Control1.y),
+                     Exact(geometry, c.Control2.x, c.Control2.y),
+                     Exact(geometry, c.End.x, c.End.y));
     }
     if (closed) {
         path.closeSubpath();
     }
-    StrokeCurve(path);
-}
-
-// Round caps and joins: a curve's corner on the primitive and its ends there
-// keep the stroke's half width about the exact point.
-void PainterCanvas::StrokeCurve(const QPainterPath& path) {
-    painter_.strokePath(path, InkPen(ink_, kCurveWidth * penWidth_, Qt::RoundCap, Qt::RoundJoin));
+    UseNetPen();
+    painter_.drawPath(path);
 }

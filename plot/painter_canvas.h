@@ -3,20 +3,21 @@
 #include <QColor>
 #include <QFont>
 #include <QPoint>
+#include <QPointF>
 #include <QSize>
 
 #include "canvas.h"
 
 class QPainter;
-class QPainterPath;
 
 // The plot drawn as vectors through a QPainter on any paint device (SVG, PDF,
 // a large raster, a printer), in the raster's own units: one unit is one
 // pixel of RasterCanvas, whose layout it keeps. Pixel (x, y) is the unit
 // square from (x, y) to (x + 1, y + 1). The net is drawn exactly rather than
 // in pixels: circles and polylines are smooth strokes 0.75 point wide through
-// the exact points (UnitToPoint) with round caps and joins, net lines (marks,
-// cross, ticks) straight strokes between the exact ends with square caps, an
+// the exact points (UnitToPoint, to 1/100 of a unit), net lines (marks,
+// cross, ticks) straight strokes of the same pen between the exact ends, with
+// round caps and joins; an
 // ellipse a 1-point stroke through the centres of the raster's outermost
 // pixels (the primitive: the exact circle), filled with the brush. Pixel lines
 // are strokes of the pen width through the pixels the raster sets (the end
@@ -62,7 +63,9 @@ public:
 
 private:
     void UseFont(const QFont& metricsFont);
-    void StrokeCurve(const QPainterPath& path);
+    // A net point in the canvas's units, to 1/100 of a unit.
+    static QPointF Exact(const PlotGeometry& geometry, double x, double y);
+    void UseNetPen();
 
     QPainter& painter_;
     QSize units_;

@@ -18,6 +18,7 @@
 #include "figure_render.h"
 #include "line_view.h"
 #include "painter_canvas.h"
+#include "plot_geometry.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
 #include "svg_paint_device.h"
@@ -591,6 +592,31 @@ TEST(FigureRenderTest, TextIsBlackOnAnOpaqueCellOfTheBrush) {
     }
     EXPECT_GT(white, cell.width() * cell.height() / 2);
     EXPECT_GT(ink, 20); // the glyphs' strokes
+}
+
+// The ink reaches the vector file too: a red circle and red marks are red
+// strokes, the text stays black.
+TEST(FigureRenderTest, InkColoursTheSvgsStrokes) {
+    const PlotGeometry g = ComputePlotGeometry(kW, kH, 13, 8);
+    const DrawOnCanvas draw = [&](Canvas& canvas) {
+        canvas.SetInkColor(Qt::red);
+        TraceCircle(canvas, g, 0, 30.0, 50.0, 12.0, false);
+        canvas.NetLine(g, -0.5, 0.0, 0.5, 0.0);
+        canvas.SetBrushColor(Qt::white);
+        canvas.TextOut(10, 10, QStringLiteral("N"));
+    };
+    const QString svg = QString::fromUtf8(SvgOf(FigureOptions(), draw));
+    EXPECT_TRUE(svg.contains(QStringLiteral("stroke=\"#f00\""))) << svg.toStdString();
+    EXPECT_FALSE(svg.contains(QStringLiteral("stroke=\"#000\""))) << svg.toStdString();
+    // The circle is one path of cubic pieces.
+    const qsizetype group = svg.indexOf(QStringLiteral("stroke=\"#f00\""));
+    const qsizetype path = svg.indexOf(QStringLiteral("<path d=\""), group);
+    ASSERT_GT(path, group);
+    EXPECT_TRUE(svg.mid(path, svg.indexOf(u'"', path + 9) - path).contains(u'c'));
+    const qsizetype text = svg.indexOf(QStringLiteral("<text"));
+    ASSERT_GT(text, 0);
+    const qsizetype textGroup = svg.lastIndexOf(QStringLiteral("<g"), text);
+    EXPECT_FALSE(svg.mid(textGroup, text - textGroup).contains(QStringLiteral("fill=\"#f00\"")));
 }
 
 TEST(FigureRenderTest, PainterCanvasMeasuresAsTheRaster) {

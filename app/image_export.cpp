@@ -66,7 +66,7 @@ QString ExportPlotImage(const QString& path, ImageFormat format, const QImage& r
     if (format == ImageFormat::Svg || format == ImageFormat::Pdf) {
         FigureOptions figure;
         figure.Units = raster.size();
-        figure.Title = inputs.Options.Title;
+        figure.Title = FigureTitleOf(inputs.Options);
         // The fresh pass measures its texts as the window's raster does now.
         figure.FixedPitch = fixedPitch;
         const auto draw = [&](Canvas& canvas) {

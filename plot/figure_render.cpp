@@ -28,6 +28,10 @@ void Paint(QPainter& painter, const FigureOptions& options, const DrawOnCanvas& 
 
 } // namespace
 
+QString FigureTitleOf(const PlotOptions& options) {
+    return options.Omit.Title ? QString() : options.Title;
+}
+
 bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out) {
     SvgPaintDevice device(out, options.Units, FigureTitle(options.Title),
                           QStringLiteral("Equal-area net drawn by Quorvex"));

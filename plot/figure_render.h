@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "image_format.h"
+#include "plot_options.h"
 
 class Canvas;
 class QIODevice;
@@ -21,6 +22,10 @@ struct FigureOptions {
     QString Title;           // the plot title; an empty one gives "Quorvex plot"
     bool FixedPitch = false; // the fixed-pitch state to start from, as the raster canvas's
 };
+
+// The title a figure of a plot carries as its name: the plot's, or none when
+// its header leaves the title out.
+QString FigureTitleOf(const PlotOptions& options);
 
 // The scale factors of the high-resolution PNG; 1 is the raster itself.
 constexpr int kMinFigureScale = 2;
@@ -49,7 +54,8 @@ bool RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice
 QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas& draw);
 
 // The figure of a vector format (SVG, PDF, or PNG with scale 2 to 8) written
-// to out: the SVG and the PDF while they are drawn, the PNG once made. False when the
-// format is none of these or the file could not be made or written.
+// to out: the SVG while it is drawn, the PDF as Qt's writer makes it, the PNG
+// once made. False when the format is none of these or the file could not be
+// made or written.
 bool RenderFigure(ImageFormat format, int scale, const FigureOptions& options,
                   const DrawOnCanvas& draw, QIODevice& out);

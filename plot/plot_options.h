@@ -11,6 +11,18 @@ enum class ErrorCircleMode {
     Planes = 2, // the lower half of the great circle whose pole it is
 };
 
+// The parts of a figure's header left out of it; none by default. The window's
+// own raster never leaves any out.
+struct HeaderOmission {
+    bool Date = false;  // the date after the title
+    bool File = false;  // the file line under the net
+    bool Mode = false;  // the mode line under the net
+    bool Title = false; // the title before the date (and as the figure's name)
+
+    bool Any() const { return Date || File || Mode || Title; }
+    bool operator==(const HeaderOmission&) const = default;
+};
+
 // What the user chose for a plot, as typed values. Each field's default gives
 // the window's start-up picture; every option added later keeps that rule.
 struct PlotOptions {
@@ -21,6 +33,7 @@ struct PlotOptions {
     bool GreatCircleFit = false;
     QString Title;
     QString FileName; // the plot's file line: CurrentFileName in the window
+    HeaderOmission Omit;
 };
 
 // What the machine supplies to a plot: the date and the number format of its

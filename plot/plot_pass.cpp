@@ -154,7 +154,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     canvas.RequestFixedPitch();
     canvas.SetPenWidth(1);
 
-    DrawFrame(canvas, geometry, plotType, options.Title, options.FileName, environment.Today);
+    DrawFrame(canvas, geometry, plotType, options.Title, options.FileName, environment.Today,
+              options.Omit);
     DrawCentreCross(canvas, geometry);
     DrawTicks(canvas, geometry);
 

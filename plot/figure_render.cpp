@@ -17,10 +17,6 @@ namespace {
 constexpr int kUnitsPerInch = 96;
 constexpr double kMetresPerInch = 0.0254;
 
-QString FigureTitle(const QString& title) {
-    return title.isEmpty() ? QStringLiteral("Quorvex plot") : title;
-}
-
 void Paint(QPainter& painter, const FigureOptions& options, const DrawOnCanvas& draw) {
     PainterCanvas canvas(painter, options.Units, options.FixedPitch);
     draw(canvas);
@@ -28,12 +24,16 @@ void Paint(QPainter& painter, const FigureOptions& options, const DrawOnCanvas& 
 
 } // namespace
 
+QString DocumentTitle(const QString& title) {
+    return title.isEmpty() ? QStringLiteral("Quorvex plot") : title;
+}
+
 QString FigureTitleOf(const PlotOptions& options) {
     return options.Omit.Title ? QString() : options.Title;
 }
 
 bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out) {
-    SvgPaintDevice device(out, options.Units, FigureTitle(options.Title),
+    SvgPaintDevice device(out, options.Units, DocumentTitle(options.Title),
                           QStringLiteral("Equal-area net drawn by Quorvex"));
     QPainter painter;
     if (!painter.begin(&device)) {
@@ -55,7 +55,7 @@ bool RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice
     writer.setPageLayout(
         QPageLayout(QPageSize(inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
                     QPageLayout::Portrait, QMarginsF()));
-    writer.setTitle(FigureTitle(options.Title));
+    writer.setTitle(DocumentTitle(options.Title));
     writer.setCreator(QStringLiteral("Quorvex"));
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -77,7 +77,7 @@ QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas
     const int dotsPerMetre = qRound(kUnitsPerInch * scale / kMetresPerInch);
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
-    image.setText(QStringLiteral("Title"), FigureTitle(options.Title));
+    image.setText(QStringLiteral("Title"), DocumentTitle(options.Title));
     {
         QPainter painter(&image);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);

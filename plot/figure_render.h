@@ -23,6 +23,10 @@ struct FigureOptions {
     bool FixedPitch = false; // the fixed-pitch state to start from, as the raster canvas's
 };
 
+// The name of a figure or a printout: its title, or "Quorvex plot" when the
+// title is empty.
+QString DocumentTitle(const QString& title);
+
 // The title a figure of a plot carries as its name: the plot's, or none when
 // its header leaves the title out.
 QString FigureTitleOf(const PlotOptions& options);

@@ -241,7 +241,13 @@ void PainterCanvas::TextOut(int x, int y, const QString& text) {
         return;
     }
     const QFontMetrics metrics(metricsFont_);
-    painter_.fillRect(QRectF(x, y, metrics.horizontalAdvance(text), metrics.height()), brush_);
+    const QRectF cell(x, y, metrics.horizontalAdvance(text), metrics.height());
+    // A text the caller's clip hides wholly (a printout's picture shows only
+    // the plot region) stays out of the document's text.
+    if (painter_.hasClipping() && !painter_.clipBoundingRect().intersects(cell)) {
+        return;
+    }
+    painter_.fillRect(cell, brush_);
     painter_.setFont(drawFont_);
     painter_.setPen(kText);
     painter_.drawText(QPointF(x, y + metrics.ascent()), text);

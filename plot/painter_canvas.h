@@ -25,7 +25,8 @@ class QPainter;
 // rectangle and filled with the brush, dots are filled unit squares; all of
 // these in the ink colour. Texts are real text in black on a cell of the
 // brush colour, measured exactly as RasterCanvas measures them, so a plot
-// pass lays out the same on both. The canvas clips the painter to
+// pass lays out the same on both; a text wholly outside the painter's clip
+// is left out. The canvas clips the painter to
 // (0, 0)-(units) within the caller's clip and cuts rectangles to it itself,
 // since Qt's SVG output ignores clipping (its viewBox hides the rest). The
 // painter must be active, must map units onto the device as the caller wants

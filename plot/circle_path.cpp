@@ -160,6 +160,10 @@ double Normalized(double degrees) {
 
 std::vector<CurveRun> CircleCurveRuns(const PlotGeometry& geometry, int plotType, double dec,
                                       double inc, double rho, bool lowerHemisphereOnly) {
+    // The raster's dots of such a circle fall far outside any picture.
+    if (!std::isfinite(dec) || !std::isfinite(inc) || !std::isfinite(rho)) {
+        return {};
+    }
     const ProjectedCircle circle(plotType, dec, inc, rho);
     const Height height = HeightOf(circle);
 

@@ -27,7 +27,7 @@ constexpr double kCurveTolerance = 0.1;
 // out and each run ends on the primitive; otherwise the upper hemisphere
 // folds into the net, the curve turns a corner on the primitive there, and
 // the one run is closed. A circle that is a single point is one run without
-// pieces.
+// pieces; one with a value that is not finite has none.
 std::vector<CurveRun> CircleCurveRuns(const PlotGeometry& geometry, int plotType, double dec,
                                       double inc, double rho, bool lowerHemisphereOnly);
 

@@ -13,24 +13,26 @@ class QPainter;
 // The plot drawn as vectors through a QPainter on any paint device (SVG, PDF,
 // a large raster, a printer), in the raster's own units: one unit is one
 // pixel of RasterCanvas, whose layout it keeps. Pixel (x, y) is the unit
-// square from (x, y) to (x + 1, y + 1). The net is drawn exactly rather than
-// in pixels: circles and polylines are smooth strokes 0.75 point wide through
-// the exact points (UnitToPoint, to 1/100 of a unit), net lines (marks,
-// cross, ticks) straight strokes of the same pen between the exact ends, with
-// round caps and joins; an
-// ellipse a 1-point stroke through the centres of the raster's outermost
-// pixels (the primitive: the exact circle), filled with the brush. Pixel lines
-// are strokes of the pen width through the pixels the raster sets (the end
-// pixel left out), rectangles are outlined one unit wide inside their
-// rectangle and filled with the brush, dots are filled unit squares; all of
-// these in the ink colour. Texts are real text in black on a cell of the
-// brush colour, measured exactly as RasterCanvas measures them, so a plot
-// pass lays out the same on both; a text wholly outside the painter's clip
-// is left out. The canvas clips the painter to
-// (0, 0)-(units) within the caller's clip and cuts rectangles to it itself,
-// since Qt's SVG output ignores clipping (its viewBox hides the rest). The
-// painter must be active, must map units onto the device as the caller wants
-// them, and must outlive the canvas.
+// square from (x, y) to (x + 1, y + 1).
+//
+// The net is drawn exactly rather than in pixels: curves and polylines are
+// smooth strokes through the exact points (UnitToPoint, to 1/100 of a unit),
+// net lines (marks, cross, ticks) straight strokes between the exact ends,
+// all with one pen 0.75 point wide with round caps and joins; an ellipse is
+// a 1-point stroke through the centres of the raster's outermost pixels (for
+// the primitive, the exact circle) filled with the brush. Pixel lines are
+// strokes of the pen width through the pixels the raster sets (the end pixel
+// left out), rectangles are outlined one unit wide inside their rectangle
+// and filled with the brush, dots are filled unit squares; all of these in
+// the ink colour.
+//
+// Texts are real text in black on a cell of the brush colour, measured
+// exactly as RasterCanvas measures them, so a plot pass lays out the same on
+// both; a text wholly outside the painter's clip is left out. The canvas
+// clips the painter to (0, 0)-(units) within the caller's clip and cuts
+// rectangles to it itself, since Qt's SVG output ignores clipping (its
+// viewBox hides the rest). The painter must be active, must map units onto
+// the device as the caller wants them, and must outlive the canvas.
 class PainterCanvas final : public Canvas {
 public:
     // fixedPitch: start with the font a raster canvas has after RequestFixedPitch.

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
+#include "circle_path.h"
 #include "equal_area.h"
 #include "painter_canvas.h"
 #include "plot_geometry.h"
@@ -150,6 +152,18 @@ TEST(CirclePathTest, InkStaysNearTheExactCurveAndCoversAllOfIt) {
         EXPECT_GT(inked, 0);
         EXPECT_EQ(stray, 0);
         EXPECT_EQ(uncovered, 0);
+    }
+}
+
+// A value that is not finite puts the raster's dots far outside the picture;
+// the curve has no run at all, rather than points that are not numbers.
+TEST(CirclePathTest, ACircleOfValuesThatAreNotFiniteHasNoRun) {
+    const PlotGeometry g = ComputePlotGeometry(553, 529, 13, 8);
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    for (const auto& [dec, inc, rho] :
+         {std::tuple{nan, 10.0, 5.0}, std::tuple{10.0, inf, 5.0}, std::tuple{10.0, 10.0, nan}}) {
+        EXPECT_TRUE(CircleCurveRuns(g, 0, dec, inc, rho, false).empty());
     }
 }
 

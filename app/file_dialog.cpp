@@ -1,6 +1,11 @@
 #include "file_dialog.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
 
 #include <algorithm>
 
@@ -19,6 +24,58 @@ QString FilterExtension(const QString& entry) {
         !extension.isEmpty() && std::all_of(extension.begin(), extension.end(),
                                             [](QChar c) { return c.isLetterOrNumber(); });
     return plain ? extension : QString();
+}
+
+// The figure choices' controls, found again by name when the dialog is done.
+struct HeaderBox {
+    const char* Name;
+    const char* Caption;
+    bool HeaderOmission::*Part;
+};
+constexpr HeaderBox kHeaderBoxes[] = {
+    {"omitDate", "Date", &HeaderOmission::Date},
+    {"omitFile", "File line", &HeaderOmission::File},
+    {"omitMode", "Mode line", &HeaderOmission::Mode},
+    {"omitTitle", "Title", &HeaderOmission::Title},
+};
+const QString kScaleName = QStringLiteral("pngScale");
+
+// A row under the file type: "Leave out: [ ] Date [ ] File line [ ] Mode line
+// [ ] Title    PNG scale: [1]". The scale counts only for a PNG.
+void AddFigureChoices(QFileDialog& dialog, const FigureChoices& choices) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (grid == nullptr)
+        return;
+    auto* row = new QWidget(&dialog);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Leave out:"), row));
+    for (const HeaderBox& box : kHeaderBoxes) {
+        auto* check = new QCheckBox(QString::fromLatin1(box.Caption), row);
+        check->setObjectName(QString::fromLatin1(box.Name));
+        check->setChecked(choices.Omit.*box.Part);
+        layout->addWidget(check);
+    }
+    layout->addStretch(1);
+    layout->addWidget(new QLabel(QStringLiteral("PNG scale:"), row));
+    auto* scale = new QSpinBox(row);
+    scale->setObjectName(kScaleName);
+    scale->setRange(1, 8);
+    scale->setValue(choices.Scale);
+    scale->setToolTip(QStringLiteral("1: the window's black-and-white raster; 2 to 8: the "
+                                     "antialiased drawing that many times the size"));
+    layout->addWidget(scale);
+    grid->addWidget(row, grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+FigureChoices TakeFigureChoices(const QFileDialog& dialog, FigureChoices choices) {
+    for (const HeaderBox& box : kHeaderBoxes) {
+        if (const auto* check = dialog.findChild<QCheckBox*>(QString::fromLatin1(box.Name)))
+            choices.Omit.*box.Part = check->isChecked();
+    }
+    if (const auto* scale = dialog.findChild<QSpinBox*>(kScaleName))
+        choices.Scale = scale->value();
+    return choices;
 }
 
 } // namespace
@@ -79,6 +136,8 @@ std::unique_ptr<QFileDialog> FileDialog::CreateQtDialog(QWidget* parent) const {
     }
     if (!fileName_.isEmpty())
         dialog->selectFile(fileName_);
+    if (offersFigureChoices_)
+        AddFigureChoices(*dialog, figure_);
     return dialog;
 }
 
@@ -88,6 +147,8 @@ QString FileDialog::TakeResult(const QFileDialog& dialog) {
         return {};
     const int index = static_cast<int>(QtFilters().indexOf(dialog.selectedNameFilter()));
     Accept(files.first(), index < 0 ? 0 : index);
+    if (offersFigureChoices_)
+        figure_ = TakeFigureChoices(dialog, figure_);
     return fileName_;
 }
 

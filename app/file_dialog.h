@@ -5,8 +5,19 @@
 
 #include <memory>
 
+#include "plot_options.h"
+
 class QFileDialog;
 class QWidget;
+
+// What the image save dialog asks beside the file's name and type: the parts
+// of the header to leave out of the figure, and the scale of a PNG.
+struct FigureChoices {
+    HeaderOmission Omit;
+    int Scale = 1; // 1: the window's 1-bit raster; 2 to 8: the vector drawing that many times
+
+    bool operator==(const FigureChoices&) const = default;
+};
 
 // A file dialog's fixed properties and what it remembers for the run: the
 // name and filter entry last accepted in it.
@@ -23,6 +34,14 @@ public:
     // filter entry ("*.png" gives ".png") rather than the default one.
     void SetExtensionFollowsFilter(bool follows) { extensionFollowsFilter_ = follows; }
 
+    // Whether the Qt dialog shows the figure choices beside the file type.
+    void SetOffersFigureChoices(bool offers) { offersFigureChoices_ = offers; }
+    bool OffersFigureChoices() const { return offersFigureChoices_; }
+    // The figure choices last accepted (the defaults until then), remembered
+    // for the run as the name is.
+    const FigureChoices& Figure() const { return figure_; }
+    void SetFigure(const FigureChoices& choices) { figure_ = choices; }
+
     Mode GetMode() const { return mode_; }
     const QString& Title() const { return title_; }
     const QString& Filter() const { return filter_; }
@@ -36,9 +55,10 @@ public:
     void Accept(const QString& path, int filterIndex);
 
     // A Qt dialog set up with the title, filters, default extension and the
-    // remembered name and filter; not shown.
+    // remembered name and filter (and figure choices where offered); not shown.
     std::unique_ptr<QFileDialog> CreateQtDialog(QWidget* parent) const;
-    // Remembers the path and filter a Qt dialog was accepted with; returns the path.
+    // Remembers the path, filter and figure choices a Qt dialog was accepted
+    // with; returns the path.
     QString TakeResult(const QFileDialog& dialog);
 
     // Shows the real modal dialog; returns the accepted path or an empty text.
@@ -52,4 +72,6 @@ private:
     QString fileName_;
     int filterIndex_ = 0;
     bool extensionFollowsFilter_ = false;
+    bool offersFigureChoices_ = false;
+    FigureChoices figure_;
 };

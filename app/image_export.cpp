@@ -6,6 +6,7 @@
 #include "canvas.h"
 #include "figure_render.h"
 #include "plot_pass.h"
+#include "raster_canvas.h"
 #include "safe_write.h"
 
 namespace {
@@ -59,26 +60,36 @@ ImageFormat ExportFormat(const QString& path, int filterIndex) {
     return filterIndex >= 0 && filterIndex < 4 ? kByEntry[filterIndex] : ImageFormat::Bmp;
 }
 
-QString ExportPlotImage(const QString& path, ImageFormat format, const QImage& raster,
+QString ExportPlotImage(const QString& path, ImageFormat format, int scale, const QImage& raster,
                         const PlotInputs& inputs, bool fixedPitch) {
     QString fault;
+    const auto draw = [&](Canvas& canvas) {
+        PlotReport report;
+        RunPlotPass(canvas, inputs, report);
+        fault = report.Fault;
+    };
     WriteOutcome outcome;
-    if (format == ImageFormat::Svg || format == ImageFormat::Pdf) {
+    const bool vector = format == ImageFormat::Svg || format == ImageFormat::Pdf ||
+                        (format == ImageFormat::Png && scale > 1);
+    if (vector) {
         FigureOptions figure;
         figure.Units = raster.size();
-        figure.Title = inputs.Options.Title;
+        figure.Title = FigureTitleOf(inputs.Options);
         // The fresh pass measures its texts as the window's raster does now.
         figure.FixedPitch = fixedPitch;
-        const auto draw = [&](Canvas& canvas) {
-            PlotReport report;
-            RunPlotPass(canvas, inputs, report);
-            fault = report.Fault;
-        };
         // The drawing goes into the file as it is made, however large.
         outcome = SafeWriteStream(
-            path, [&](QIODevice& out) { return RenderFigure(format, 1, figure, draw, out); });
+            path, [&](QIODevice& out) { return RenderFigure(format, scale, figure, draw, out); });
     } else {
-        const QByteArray bytes = EncodeRaster(raster, format, PngPixels::BlackAndWhite);
+        QImage fresh;
+        if (inputs.Options.Omit.Any()) {
+            fresh = QImage(raster.size(), QImage::Format_RGB32);
+            fresh.fill(Qt::white);
+            RasterCanvas canvas(fresh, fixedPitch);
+            draw(canvas);
+        }
+        const QByteArray bytes =
+            EncodeRaster(fresh.isNull() ? raster : fresh, format, PngPixels::BlackAndWhite);
         if (bytes.isEmpty())
             return QStringLiteral("Out of system resources");
         outcome = SafeWriteFile(path, bytes);

@@ -15,12 +15,15 @@ void MakeBlackAndWhite(QImage& image);
 // of the dialog's chosen filter entry (0 BMP, 1 PNG, 2 SVG, 3 PDF).
 ImageFormat ExportFormat(const QString& path, int filterIndex);
 
-// Writes the plot image to path through SafeWriteFile. BMP and PNG hold the
-// raster as the window shows it, in black and white; SVG and PDF are drawn by
-// a fresh pass over inputs on the vector device, starting with the fixed-pitch
-// state fixedPitch, and leave the raster alone. Returns the text to show:
-// "Cannot create file <path>", the write's error, "Out of system resources"
-// when no file could be made, or the fault that ended the fresh pass (the
-// drawing is written as far as it got); empty when all went well.
-QString ExportPlotImage(const QString& path, ImageFormat format, const QImage& raster,
+// Writes the plot image to path through SafeWriteFile. BMP and PNG of scale 1
+// hold the raster as the window shows it, in black and white, or, when
+// inputs leave header parts out (which the window's raster never does), a
+// fresh raster pass over inputs in black and white. SVG, PDF and PNG of scale
+// 2 to 8 are drawn by a fresh pass over inputs on the vector canvas. Every
+// fresh pass starts with the fixed-pitch state fixedPitch and leaves the
+// raster alone. Returns the text to show: "Cannot create file <path>", the
+// write's error, "Out of system resources" when no file could be made, or the
+// fault that ended the fresh pass (the drawing is written as far as it got);
+// empty when all went well.
+QString ExportPlotImage(const QString& path, ImageFormat format, int scale, const QImage& raster,
                         const PlotInputs& inputs, bool fixedPitch);

@@ -20,6 +20,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -145,6 +147,7 @@ TQVMainForm::TQVMainForm(QWidget* parent)
     InitQuorvexResources();
     QVMainForm = this;
     SaveDialog2.SetExtensionFollowsFilter(true);
+    SaveDialog2.SetOffersFigureChoices(true);
     setObjectName(QStringLiteral("QVMainForm"));
     setWindowTitle(QStringLiteral("Quorvex"));
     setWindowIcon(QIcon(QStringLiteral(":/quorvex_icon.xpm")));
@@ -295,6 +298,7 @@ void TQVMainForm::BuildMenu() {
     ShowRefreshPlot1 = File1->addAction(QStringLiteral("Show / Refresh Plot"));
     SaveImageFile1 = File1->addAction(QStringLiteral("Save Image File"));
     PrintImage1 = File1->addAction(QStringLiteral("Print Image"));
+    PrintDialog1 = File1->addAction(QStringLiteral("Print\u2026"));
     N1 = File1->addSeparator();
     Exit1 = File1->addAction(QStringLiteral("Exit"));
     const std::pair<QAction*, const char*> named[] = {{Open1, "Open1"},
@@ -302,6 +306,7 @@ void TQVMainForm::BuildMenu() {
                                                       {ShowRefreshPlot1, "ShowRefreshPlot1"},
                                                       {SaveImageFile1, "SaveImageFile1"},
                                                       {PrintImage1, "PrintImage1"},
+                                                      {PrintDialog1, "PrintDialog1"},
                                                       {N1, "N1"},
                                                       {Exit1, "Exit1"}};
     for (const auto& [action, name] : named)
@@ -311,6 +316,7 @@ void TQVMainForm::BuildMenu() {
     Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveImageFile1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     PrintImage1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    PrintDialog1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     ShowRefreshPlot1->setShortcut(QKeySequence(Qt::Key_F5));
     Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     AnalysisMenu1 = new AnalysisMenu(*menuBar(), *this);
@@ -338,6 +344,7 @@ void TQVMainForm::WireEvents() {
     connect(Save1, &QAction::triggered, this, [this] { Save1Click(Save1); });
     connect(Button2, &QPushButton::clicked, this, [this] { PrintButtClick(Button2); });
     connect(PrintImage1, &QAction::triggered, this, [this] { PrintButtClick(PrintImage1); });
+    connect(PrintDialog1, &QAction::triggered, this, [this] { PrintDialogClick(PrintDialog1); });
     connect(Button1, &QPushButton::clicked, this, [this] { Save2Click(Button1); });
     connect(SaveImageFile1, &QAction::triggered, this, [this] { Save2Click(SaveImageFile1); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(Exit1); });
@@ -482,16 +489,54 @@ void TQVMainForm::SetPrintDeviceOpener(PrintDeviceOpener opener) {
     printDeviceOpener_ = std::move(opener);
 }
 
+void TQVMainForm::SetPrintDialogRunner(PrintDialogRunner runner) {
+    printDialogRunner_ = std::move(runner);
+}
+
+void TQVMainForm::PrintPage(const PrintDeviceOpener& open) {
+    const LineView lines(EditorText());
+    const PlotInputs inputs = CurrentPlotInputs(lines);
+    PrintContent content;
+    // A fault shows in the window's own pass; the page keeps what was drawn.
+    content.Draw = [&inputs](Canvas& canvas) {
+        PlotReport report;
+        RunPlotPass(canvas, inputs, report);
+    };
+    content.Units = raster_.size();
+    content.FixedPitch = canvas_->FixedPitchRequested();
+    content.Extent = Extent;
+    content.WindowFont = font();
+    const PlotOptions& options = inputs.Options;
+    content.Lines = PrintTextLines(options.Title, options.PlotType, TiltCorrectionApplies(options),
+                                   options.FileName, lines);
+    content.Title = options.Title;
+    const QString error = PrintPlot(open, content);
+    if (!error.isEmpty())
+        ShowError(error);
+}
+
 void TQVMainForm::PrintButtClick(QObject*) {
+    Guard([&] { PrintPage(printDeviceOpener_); });
+}
+
+void TQVMainForm::PrintDialogClick(QObject*) {
     Guard([&] {
-        const PlotOptions options = CurrentPlotOptions();
-        const PrintContent content{raster_, Extent, font(),
-                                   PrintTextLines(options.Title, options.PlotType,
-                                                  TiltCorrectionApplies(options), options.FileName,
-                                                  LineView(EditorText()))};
-        const QString error = PrintPlot(printDeviceOpener_, content);
-        if (!error.isEmpty())
-            ShowError(error);
+        std::unique_ptr<QPrinter> printer = DialogPrinter();
+        bool accepted = false;
+        if (printDialogRunner_) {
+            accepted = printDialogRunner_(*printer);
+        } else {
+            QPrintDialog dialog(printer.get(), this);
+            accepted = dialog.exec() == QDialog::Accepted;
+        }
+        if (!accepted)
+            return;
+        PrintPage([&printer](QString& error) -> std::unique_ptr<QPagedPaintDevice> {
+            error = PrinterRefusal(*printer);
+            if (!error.isEmpty())
+                return nullptr;
+            return std::move(printer);
+        });
     });
 }
 
@@ -515,7 +560,10 @@ void TQVMainForm::Save2Click(QObject*) {
             Image1->update();
         }
         const LineView lines(EditorText());
-        const QString error = ExportPlotImage(*path, format, raster_, CurrentPlotInputs(lines),
+        const FigureChoices& choices = SaveDialog2.Figure();
+        PlotInputs inputs = CurrentPlotInputs(lines);
+        inputs.Options.Omit = choices.Omit;
+        const QString error = ExportPlotImage(*path, format, choices.Scale, raster_, inputs,
                                               canvas_->FixedPitchRequested());
         if (!error.isEmpty())
             ShowError(error);

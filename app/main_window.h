@@ -24,6 +24,7 @@ class QLineEdit;
 class QMenu;
 class LineView;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class RasterCanvas;
 class ImageView;
@@ -81,6 +82,7 @@ public:
     QPushButton* Button4 = nullptr;
     QAction* SaveImageFile1 = nullptr;
     QAction* PrintImage1 = nullptr;
+    QAction* PrintDialog1 = nullptr; // "Print…": the system's print dialog first
     QAction* ShowRefreshPlot1 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
@@ -117,6 +119,9 @@ public:
     // it runs are one redraw of the newest state.
     void RequestRedraw(QObject* sender);
     void PrintButtClick(QObject* sender);
+    // The same page as PrintButtClick, on the printer, copies and paper
+    // chosen in the system's print dialog; nothing when it is cancelled.
+    void PrintDialogClick(QObject* sender);
     void Save2Click(QObject* sender);
     void DataFileMemoChange(QObject* sender);
     // Shows the Results window beside this one and redraws, which fills it.
@@ -144,6 +149,11 @@ public:
     // default printer (e.g. a PDF writer in tests). An empty opener restores
     // the default printer.
     void SetPrintDeviceOpener(PrintDeviceOpener opener);
+    // Print dialog seam: shows the system's print dialog for printer and
+    // returns whether it was accepted (the printer then holds the choices).
+    // An empty runner restores the real dialog.
+    using PrintDialogRunner = std::function<bool(QPrinter& printer)>;
+    void SetPrintDialogRunner(PrintDialogRunner runner);
 
 protected:
     bool event(QEvent* event) override;
@@ -184,11 +194,14 @@ private:
     // Handles a drag or drop that carries URLs; false for other drags.
     bool TakeFileDrag(QDropEvent* event, bool drop);
     std::optional<QString> RunDialog(FileDialog& dialog);
+    // Prints the page on the device open opens, from the window as it is now.
+    void PrintPage(const PrintDeviceOpener& open);
 
     DialogRunner dialogRunner_;
     ErrorSink errorSink_;
     CloseQuestion closeQuestion_;
     PrintDeviceOpener printDeviceOpener_;
+    PrintDialogRunner printDialogRunner_;
     QImage raster_;
     std::unique_ptr<RasterCanvas> canvas_;
     bool rasterBlackAndWhite_ = false;

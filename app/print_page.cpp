@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -11,6 +12,7 @@
 #include <cups/cups.h>
 
 #include "line_view.h"
+#include "painter_canvas.h"
 #include "plot_modes.h"
 #include "rounding.h"
 
@@ -99,12 +101,21 @@ int PaintPrintout(QPainter& painter, int pageWidth, int pageHeight,
     const PrintLayout layout = ComputePrintLayout(pageWidth, content.Extent);
     const PlotExtent& extent = content.Extent;
 
-    // Each raster pixel becomes a block of its own colour on paper.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (layout.PictureHeight > 0 && extent.Bottom > 0) {
-        painter.drawImage(
-            QRect(layout.Margin, layout.Margin, layout.PictureWidth, layout.PictureHeight),
-            content.Raster, QRect(extent.Left, 0, extent.Right - extent.Left, extent.Bottom));
+    if (layout.PictureHeight > 0 && extent.Bottom > 0 && content.Draw) {
+        painter.save();
+        // Where the stretched raster went: its extent fills the destination.
+        painter.setClipRect(
+            QRect(layout.Margin, layout.Margin, layout.PictureWidth, layout.PictureHeight));
+        painter.translate(layout.Margin, layout.Margin);
+        painter.scale(static_cast<double>(layout.PictureWidth) / (extent.Right - extent.Left),
+                      static_cast<double>(layout.PictureHeight) / extent.Bottom);
+        painter.translate(-extent.Left, 0);
+        painter.setRenderHint(QPainter::Antialiasing);
+        {
+            PainterCanvas canvas(painter, content.Units, content.FixedPitch);
+            content.Draw(canvas);
+        }
+        painter.restore();
     }
 
     // A point size, unlike the window's pixel size, scales with the device.
@@ -155,6 +166,25 @@ std::unique_ptr<QPagedPaintDevice> OpenDefaultPrinter(QString& error) {
     return printer;
 }
 
+std::unique_ptr<QPrinter> DialogPrinter() {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (!info.isNull()) {
+        printer->setPrinterName(info.printerName());
+        if (const QPageSize paper = info.defaultPageSize(); paper.isValid())
+            printer->setPageSize(paper);
+    }
+    return printer;
+}
+
+QString PrinterRefusal(const QPrinter& printer) {
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return {};
+    if (!printer.isValid())
+        return kPrinterNotValid;
+    return RefusalOf(QPrinterInfo::printerInfo(printer.printerName()));
+}
+
 QString PrintJobFailure(QPagedPaintDevice& device) {
     auto* printer = dynamic_cast<QPrinter*>(&device);
     if (printer == nullptr || printer->outputFormat() != QPrinter::NativeFormat)
@@ -173,6 +203,11 @@ QString PrintPlot(const PrintDeviceOpener& open, const PrintContent& content) {
     std::unique_ptr<QPagedPaintDevice> device = open ? open(error) : OpenDefaultPrinter(error);
     if (!device)
         return error.isEmpty() ? kPrinterNotValid : error;
+    const QString name = DocumentTitle(content.Title);
+    if (auto* printer = dynamic_cast<QPrinter*>(device.get()))
+        printer->setDocName(name);
+    else if (auto* writer = dynamic_cast<QPdfWriter*>(device.get()))
+        writer->setTitle(name);
     QPainter painter;
     if (!painter.begin(device.get()))
         return kPrinterNotValid;

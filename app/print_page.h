@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QFont>
-#include <QImage>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -9,11 +9,13 @@
 #include <memory>
 #include <vector>
 
+#include "figure_render.h"
 #include "plot_geometry.h"
 
 class LineView;
 class QPagedPaintDevice;
 class QPainter;
+class QPrinter;
 
 // Where the picture and the text block go on the first page, in device
 // pixels of the printable area; every value rounded half to even.
@@ -53,22 +55,38 @@ std::vector<PlacedLine> PlacePrintLines(const PrintLayout& layout, int lineHeigh
 
 // Everything a printout shows, taken from the window when printing starts.
 struct PrintContent {
-    QImage Raster;
+    // Draws the plot: a fresh pass over the window's current inputs.
+    DrawOnCanvas Draw;
+    QSize Units{553, 529};   // the raster's size, in whose pixels Extent is given
+    bool FixedPitch = false; // the fixed-pitch state of the window's raster
     PlotExtent Extent;
     QFont WindowFont; // printed at 8 points, whatever its size on screen
     QStringList Lines;
+    QString Title; // names the print job; an empty one gives "Quorvex plot"
 };
 
 // Paints the printout with an active painter on a page of pageWidth x
 // pageHeight device pixels (the printable area); newPage starts each further
-// page and returns false when it cannot. Returns the number of pages painted.
+// page and returns false when it cannot. The picture is Draw on the vector
+// canvas at the device's own resolution, mapped so that the extent's
+// rectangle of the raster, (Left, 0) to (Right, Bottom), fills the destination
+// rectangle and clipped to it; no image is drawn. Returns the number of pages
+// painted.
 int PaintPrintout(QPainter& painter, int pageWidth, int pageHeight,
                   const std::function<bool()>& newPage, const PrintContent& content);
 
-// The system's default printer at its own resolution and default paper size,
-// with no document name; null with the error text when there is none, it
-// cannot be used, or it is not accepting jobs.
+// The system's default printer at its own resolution and default paper size;
+// null with the error text when there is none, it cannot be used, or it is
+// not accepting jobs.
 std::unique_ptr<QPagedPaintDevice> OpenDefaultPrinter(QString& error);
+
+// A printer for the print dialog to set up: the default printer at its own
+// resolution and default paper, or Qt's first choice when there is none.
+std::unique_ptr<QPrinter> DialogPrinter();
+
+// Why a printer chosen in the print dialog cannot print now (as
+// OpenDefaultPrinter words it); empty when it can, or when it writes a file.
+QString PrinterRefusal(const QPrinter& printer);
 
 // After the document has ended: why a job on a real printer did not reach
 // the printer service (its refusal as CUPS words it), or an empty text when it
@@ -80,6 +98,8 @@ QString PrintJobFailure(QPagedPaintDevice& device);
 using PrintDeviceOpener = std::function<std::unique_ptr<QPagedPaintDevice>(QString& error)>;
 
 // Prints content on the device that open opens (the default printer when
-// open is empty) and hands the document to the printer. Returns the text to
-// show when the printout did not reach the printer, else an empty text.
+// open is empty), as a job named after content.Title (a printer's document
+// name, a PDF writer's title), and hands the document to the printer.
+// Returns the text to show when the printout did not reach the printer, else
+// an empty text.
 QString PrintPlot(const PrintDeviceOpener& open, const PrintContent& content);

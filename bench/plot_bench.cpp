@@ -205,7 +205,12 @@ void BM_RenderSvg(benchmark::State& state) {
     });
 }
 void BM_RenderPdf(benchmark::State& state) {
-    RenderFigure(state, RenderPdf);
+    RenderFigure(state, [](const FigureOptions& options, const DrawOnCanvas& draw) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        RenderPdf(options, draw, buffer);
+        return buffer.data();
+    });
 }
 void BM_RenderPng4(benchmark::State& state) {
     RenderFigure(state, [](const FigureOptions& options, const DrawOnCanvas& draw) {

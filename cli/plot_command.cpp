@@ -70,6 +70,27 @@ bool parsePair(const QString& text, double minA, double maxA, double& a, double 
            parseDecimal(parts[1], minB, maxB, b);
 }
 
+// "date,file,mode,title" in any order and any subset; a part twice is the
+// same part.
+QString headerParts(const QString& value, HeaderOmission& omit) {
+    HeaderOmission parts;
+    for (const QString& part : value.split(u',')) {
+        if (part == u"date")
+            parts.Date = true;
+        else if (part == u"file")
+            parts.File = true;
+        else if (part == u"mode")
+            parts.Mode = true;
+        else if (part == u"title")
+            parts.Title = true;
+        else
+            return QStringLiteral("takes date, file, mode or title, separated by commas, not '%1'")
+                .arg(part);
+    }
+    omit = parts;
+    return {};
+}
+
 constexpr Option kOptions[] = {
     {"--file-type", Takes::Number,
      [](PlotCommand& c, const QString& v) { return integerIn<0, 10>(v, c.Options.FileType); }},
@@ -84,6 +105,8 @@ constexpr Option kOptions[] = {
      }},
     {"--scale", Takes::Number,
      [](PlotCommand& c, const QString& v) { return integerIn<1, 8>(v, c.Scale); }},
+    {"--omit", Takes::Value,
+     [](PlotCommand& c, const QString& v) { return headerParts(v, c.Options.Omit); }},
     {"--fisher", Takes::Nothing,
      [](PlotCommand& c, const QString&) {
          c.Options.FisherMean = true;
@@ -375,6 +398,9 @@ QString PlotUsage() {
         "                      gets FILE:LINE: not read: REASON for each, at most 100)\n"
         "  --title TEXT        plot title (default empty)\n"
         "  --file-name TEXT    name on the plot's file line (default DATAFILE as given)\n"
+        "  --omit PARTS        leave parts of the header out of the image: any of date,\n"
+        "                      file, mode and title, separated by commas (default none);\n"
+        "                      title also leaves the title out of the file's metadata\n"
         "  -o, --output FILE   write the image: FILE ending in .bmp (any case) gets a 1-bit\n"
         "                      black-and-white BMP, .png the colour raster as PNG, .svg an\n"
         "                      SVG drawing, .pdf a one-page PDF document (vector drawings with\n"

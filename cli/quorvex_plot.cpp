@@ -96,7 +96,7 @@ bool drawAndWrite(const PlotCommand& command, const PlotInputs& inputs, PlotRepo
     if (vector) {
         FigureOptions figure;
         figure.Units = inputs.Environment.RasterSize;
-        figure.Title = inputs.Options.Title;
+        figure.Title = FigureTitleOf(inputs.Options);
         outcome = SafeWriteStream(command.Output, [&](QIODevice& out) {
             return RenderFigure(command.Format, command.Scale, figure, draw, out);
         });

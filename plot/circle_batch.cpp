@@ -32,8 +32,9 @@ std::size_t Cores() {
 
 CircleBatch::CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotType,
                          bool pointByPoint)
-    : canvas_(canvas), geometry_(geometry), plotType_(plotType), pointByPoint_(pointByPoint) {
-    if (!pointByPoint_) {
+    : canvas_(canvas), geometry_(geometry), plotType_(plotType),
+      pointByPoint_(pointByPoint && !canvas.DrawsExactCurves()) {
+    if (!pointByPoint_ && !canvas_.DrawsExactCurves()) {
         const BlackPixelRaster raster = canvas_.OrderFreePixels();
         orderFree_ = !raster.IsEmpty();
         width_ = raster.Width;
@@ -50,6 +51,12 @@ void CircleBatch::Add(double dec, double inc, double rho, bool lowerHemisphereOn
     if (!orderFree_) {
         TraceNow(circle);
         return;
+    }
+    // Kept circles share one colour: another ink first puts them on the raster.
+    const QRgb ink = canvas_.InkColor().rgb();
+    if (ink != keptInk_) {
+        Flush();
+        keptInk_ = ink;
     }
     if (!kept_) {
         kept_ = std::make_unique_for_overwrite<Circle[]>(kCapacity);
@@ -77,7 +84,7 @@ void CircleBatch::TraceNow(const Circle& c) {
     CirclePixelList pixels;
     const int count = CirclePixelsDirect(geometry_, plotType_, c.Dec, c.Inc, c.Rho,
                                          c.LowerHemisphereOnly, pixels);
-    canvas_.SetPixels(pixels.data(), count, QColor(Qt::black));
+    canvas_.SetPixels(pixels.data(), count, canvas_.InkColor());
 }
 
 void CircleBatch::StartHelpers() {
@@ -133,7 +140,7 @@ void CircleBatch::FinishKept() {
         const BlackPixelRaster raster = canvas_.OrderFreePixels();
         for (std::size_t i = 0; i < keptCount_; ++i) {
             const Circle& c = kept_[i];
-            SetCirclePixels(raster, geometry_, plotType_, c.Dec, c.Inc, c.Rho,
+            SetCirclePixels(raster, keptInk_, geometry_, plotType_, c.Dec, c.Inc, c.Rho,
                             c.LowerHemisphereOnly);
         }
     } else {
@@ -162,6 +169,7 @@ void CircleBatch::MasksToRaster() {
     const BlackPixelRaster raster = canvas_.OrderFreePixels();
     const auto width = static_cast<std::size_t>(width_);
     const std::size_t size = masks_.front().size();
+    const QRgb ink = keptInk_ | 0xFF000000u;
     // Eight cells at a time: most of the net stays white.
     for (std::size_t i = 0; i < size; i += 8) {
         const std::size_t count = std::min<std::size_t>(8, size - i);
@@ -180,7 +188,7 @@ void CircleBatch::MasksToRaster() {
                             [p](const std::vector<unsigned char>& m) { return m[p] != 0; });
             if (black) {
                 raster.Bits[static_cast<qsizetype>(p / width) * raster.Stride +
-                            static_cast<qsizetype>(p % width)] = 0xFF000000u;
+                            static_cast<qsizetype>(p % width)] = ink;
             }
         }
     }

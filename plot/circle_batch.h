@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+
 #include <atomic>
 #include <cstddef>
 #include <memory>
@@ -11,14 +13,16 @@
 class Canvas;
 
 // The circles of TraceCircle, drawn many at a time. On a canvas that takes
-// black pixels in any order (the 32-bit raster) they are kept, and helper
-// threads on the processor's other cores draw them while the caller goes on
-// adding; on any other canvas, and when pointByPoint asks for the slow
-// point-by-point formulas, each is traced at once, in order. Either way the
-// canvas shows every circle added once Flush returns, with the pixels
-// TraceCircle sets. Add and Flush belong to the thread that made the batch;
-// it may draw on the canvas in between, since kept circles reach the raster
-// only at a flush (or when the store is full).
+// pixels in any order (the 32-bit raster) they are kept, and helper threads
+// on the processor's other cores draw them while the caller goes on adding;
+// on any other canvas, and when pointByPoint asks for the slow point-by-point
+// formulas, each is traced at once, in order. Either way the canvas shows
+// every circle added once Flush returns, with the pixels TraceCircle sets in
+// the ink the canvas had when the circle was added (a canvas that draws exact
+// curves gets them, pointByPoint or not). Add and Flush belong to the thread
+// that made the batch; it may draw on the canvas in between, since kept
+// circles reach the raster only at a flush (or when the store is full, or
+// the ink changes).
 class CircleBatch {
 public:
     CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotType, bool pointByPoint);
@@ -55,6 +59,7 @@ private:
     int plotType_;
     bool pointByPoint_;
     bool orderFree_ = false;
+    QRgb keptInk_ = 0xFF000000u; // the colour of the kept circles
     int width_ = 0;
     int height_ = 0;
 

@@ -7,6 +7,7 @@
 
 #include "angles.h"
 #include "canvas.h"
+#include "circle_path.h"
 #include "equal_area.h"
 #include "plot_geometry.h"
 #include "plot_pass.h"
@@ -211,14 +212,15 @@ void StoreCircle(const CirclePoints& points, int width, int height, Store store)
 
 } // namespace
 
-void SetCirclePixels(const BlackPixelRaster& raster, const PlotGeometry& geometry, int plotType,
-                     double dec, double inc, double rho, bool lowerHemisphereOnly) {
+void SetCirclePixels(const BlackPixelRaster& raster, QRgb ink, const PlotGeometry& geometry,
+                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly) {
     CirclePoints points;
     ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, points);
     QRgb* const bits = raster.Bits;
     const qsizetype stride = raster.Stride;
+    const QRgb opaque = ink | 0xFF000000u;
     StoreCircle(points, raster.Width, raster.Height,
-                [bits, stride](int x, int y) { bits[y * stride + x] = 0xFF000000u; });
+                [bits, stride, opaque](int x, int y) { bits[y * stride + x] = opaque; });
 }
 
 void SetCirclePixels(const PixelMask& mask, const PlotGeometry& geometry, int plotType, double dec,
@@ -233,7 +235,11 @@ void SetCirclePixels(const PixelMask& mask, const PlotGeometry& geometry, int pl
 
 void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,
                  double rho, bool lowerHemisphereOnly) {
+    if (canvas.DrawsExactCurves()) {
+        DrawCircleCurve(canvas, geometry, plotType, dec, inc, rho, lowerHemisphereOnly);
+        return;
+    }
     CirclePixelList pixels;
     const int count = CirclePixels(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, pixels);
-    canvas.SetPixels(pixels.data(), count, QColor(Qt::black));
+    canvas.SetPixels(pixels.data(), count, canvas.InkColor());
 }

@@ -17,33 +17,23 @@ namespace {
 constexpr int kUnitsPerInch = 96;
 constexpr double kMetresPerInch = 0.0254;
 
-QString FigureTitle(const QString& title) {
-    return title.isEmpty() ? QStringLiteral("Quorvex plot") : title;
-}
-
 void Paint(QPainter& painter, const FigureOptions& options, const DrawOnCanvas& draw) {
     PainterCanvas canvas(painter, options.Units, options.FixedPitch);
     draw(canvas);
 }
 
-// Paints on a device that writes into buffer; the bytes once it has ended.
-QByteArray PaintFile(QPaintDevice& device, const QBuffer& buffer, const FigureOptions& options,
-                     const DrawOnCanvas& draw) {
-    QPainter painter;
-    if (!painter.begin(&device)) {
-        return {};
-    }
-    Paint(painter, options, draw);
-    if (!painter.end()) {
-        return {};
-    }
-    return buffer.data();
-}
-
 } // namespace
 
+QString DocumentTitle(const QString& title) {
+    return title.isEmpty() ? QStringLiteral("Quorvex plot") : title;
+}
+
+QString FigureTitleOf(const PlotOptions& options) {
+    return options.Omit.Title ? QString() : options.Title;
+}
+
 bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out) {
-    SvgPaintDevice device(out, options.Units, FigureTitle(options.Title),
+    SvgPaintDevice device(out, options.Units, DocumentTitle(options.Title),
                           QStringLiteral("Equal-area net drawn by Quorvex"));
     QPainter painter;
     if (!painter.begin(&device)) {
@@ -53,10 +43,11 @@ bool RenderSvg(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice
     return painter.end();
 }
 
-QByteArray RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
+bool RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw, QIODevice& out) {
+    if (!out.isWritable()) {
+        return false;
+    }
+    QPdfWriter writer(&out);
     writer.setResolution(kUnitsPerInch);
     // An exact size: a fuzzy match would round the page to a standard paper.
     const QSizeF inches(static_cast<double>(options.Units.width()) / kUnitsPerInch,
@@ -64,9 +55,14 @@ QByteArray RenderPdf(const FigureOptions& options, const DrawOnCanvas& draw) {
     writer.setPageLayout(
         QPageLayout(QPageSize(inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
                     QPageLayout::Portrait, QMarginsF()));
-    writer.setTitle(FigureTitle(options.Title));
+    writer.setTitle(DocumentTitle(options.Title));
     writer.setCreator(QStringLiteral("Quorvex"));
-    return PaintFile(writer, buffer, options, draw);
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        return false;
+    }
+    Paint(painter, options, draw);
+    return painter.end();
 }
 
 QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas& draw) {
@@ -81,7 +77,7 @@ QByteArray RenderPng(const FigureOptions& options, int scale, const DrawOnCanvas
     const int dotsPerMetre = qRound(kUnitsPerInch * scale / kMetresPerInch);
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
-    image.setText(QStringLiteral("Title"), FigureTitle(options.Title));
+    image.setText(QStringLiteral("Title"), DocumentTitle(options.Title));
     {
         QPainter painter(&image);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
@@ -103,8 +99,7 @@ bool RenderFigure(ImageFormat format, int scale, const FigureOptions& options,
     case ImageFormat::Svg:
         return RenderSvg(options, draw, out);
     case ImageFormat::Pdf:
-        bytes = RenderPdf(options, draw);
-        break;
+        return RenderPdf(options, draw, out);
     case ImageFormat::Png:
         bytes = RenderPng(options, scale, draw);
         break;

@@ -6,19 +6,38 @@
 #include "plot_modes.h"
 #include "rounding.h"
 
+namespace {
+
+QString TitleLine(const QString& title, const QString& today, const HeaderOmission& omit) {
+    if (omit.Title) {
+        return omit.Date ? QString() : today;
+    }
+    return omit.Date ? title : title + QStringLiteral("   ") + today;
+}
+
+} // namespace
+
 void DrawFrame(Canvas& canvas, const PlotGeometry& geometry, const PlotModeTexts& texts,
-               const QString& title, const QString& fileName, const QString& today) {
+               const QString& title, const QString& fileName, const QString& today,
+               const HeaderOmission& omit) {
     const int r = geometry.Radius;
     const int cx = geometry.CentreX;
     const int cy = geometry.CentreY;
     const int h = geometry.TextHeight;
     const int w = geometry.TextWidthN;
 
-    canvas.TextOut(cx - r, cy - r - 3 * h, title + QStringLiteral("   ") + today);
-    canvas.TextOut(cx - r, cy + r + h,
-                   QStringLiteral("     Equal area, ") + ModeText(texts.ModeName) +
-                       QStringLiteral(", Open=upper hemi"));
-    canvas.TextOut(cx - r, cy + r + 2 * h, QStringLiteral("     File: ") + fileName);
+    const QString titleLine = TitleLine(title, today, omit);
+    if (!titleLine.isEmpty() || !omit.Any()) {
+        canvas.TextOut(cx - r, cy - r - 3 * h, titleLine);
+    }
+    if (!omit.Mode) {
+        canvas.TextOut(cx - r, cy + r + h,
+                       QStringLiteral("     Equal area, ") + ModeText(texts.ModeName) +
+                           QStringLiteral(", Open=upper hemi"));
+    }
+    if (!omit.File) {
+        canvas.TextOut(cx - r, cy + r + 2 * h, QStringLiteral("     File: ") + fileName);
+    }
     canvas.Ellipse(cx - r, cy - r, cx + r + 1, cy + r + 1);
     // The width of "N" centres every top label, "0" included.
     canvas.TextOut(cx - RoundHalfEven(w / 2.0), cy - r - RoundHalfEven(1.5 * h),

@@ -1,16 +1,14 @@
 #include "marks.h"
 
 #include "canvas.h"
-#include "plot_geometry.h"
 
 void DrawUnitLine(Canvas& canvas, const PlotGeometry& geometry, double x1, double y1, double x2,
                   double y2) {
-    canvas.MoveTo(UnitToPixelX(geometry, x1), UnitToPixelY(geometry, y1));
-    canvas.LineTo(UnitToPixelX(geometry, x2), UnitToPixelY(geometry, y2));
+    canvas.NetLine(geometry, x1, y1, x2, y2);
 }
 
-// Every corner is mapped to pixels on its own, so the same mark may differ by
-// a pixel from place to place.
+// On a raster every corner is mapped to pixels on its own, so the same mark
+// may differ by a pixel from place to place.
 void DrawSquareMark(Canvas& canvas, const PlotGeometry& geometry, double x, double y, double s) {
     DrawUnitLine(canvas, geometry, x + s, y + s, x + s, y - s);
     DrawUnitLine(canvas, geometry, x + s, y - s, x - s, y - s);

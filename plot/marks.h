@@ -3,7 +3,8 @@
 class Canvas;
 struct PlotGeometry;
 
-// One line between two net points with the canvas pen; its end pixel stays unset.
+// One line between two net points with the canvas pen (Canvas::NetLine): on
+// a raster its end pixel stays unset, a vector canvas draws it exactly.
 void DrawUnitLine(Canvas& canvas, const PlotGeometry& geometry, double x1, double y1, double x2,
                   double y2);
 

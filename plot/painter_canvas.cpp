@@ -6,14 +6,26 @@
 #include <QPen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
+#include "plot_geometry.h"
 #include "raster_canvas.h"
 
 namespace {
 
-const QColor kInk(0, 0, 0);
+const QColor kText(0, 0, 0);
+
+// Line widths for print, in units of 1/96 inch at the figure's own size: the
+// net's circles, marks, cross and ticks 0.75 point, the primitive circle
+// 1 point; a pen width above 1 multiplies them.
+constexpr double kNetWidth = 1.0;
+constexpr double kEllipseWidth = 4.0 / 3.0;
+// Exact points are written to 1/100 of a unit, as the SVG device writes
+// every coordinate: under a tenth of a pixel in the PNG of scale 8, and the
+// digits a PDF then carries compress well.
+constexpr double kPointsPerUnit = 100.0;
 
 // The raster canvas draws text without antialiasing; here the same face and
 // size may be smoothed, which only vector-to-raster output (a scaled PNG)
@@ -23,8 +35,9 @@ QFont Smooth(QFont font) {
     return font;
 }
 
-QPen InkPen(double width, Qt::PenCapStyle cap) {
-    return QPen(kInk, width, Qt::SolidLine, cap, Qt::MiterJoin);
+QPen InkPen(const QColor& ink, double width, Qt::PenCapStyle cap,
+            Qt::PenJoinStyle join = Qt::MiterJoin) {
+    return QPen(ink, width, Qt::SolidLine, cap, join);
 }
 
 // Puts the corners of a rectangle in order; false when it is empty.
@@ -43,7 +56,8 @@ bool Ordered(int& left, int& top, int& right, int& bottom) {
 PainterCanvas::PainterCanvas(QPainter& painter, QSize units, bool fixedPitch)
     : painter_(painter), units_(units), fixedPitch_(fixedPitch) {
     UseFont(fixedPitch ? RasterCanvas::FixedPitchFont() : RasterCanvas::DefaultFont());
-    painter_.setClipRect(QRect(QPoint(0, 0), units_));
+    // Within any clip the caller set, such as a printed page's picture.
+    painter_.setClipRect(QRect(QPoint(0, 0), units_), Qt::IntersectClip);
 }
 
 void PainterCanvas::UseFont(const QFont& metricsFont) {
@@ -66,6 +80,15 @@ void PainterCanvas::SetBrushColor(const QColor& color) {
 
 void PainterCanvas::SetPenWidth(int width) {
     penWidth_ = std::max(1, width);
+}
+
+void PainterCanvas::SetInkColor(const QColor& color) {
+    ink_ = color.toRgb();
+    ink_.setAlpha(255);
+}
+
+QColor PainterCanvas::InkColor() const {
+    return ink_;
 }
 
 void PainterCanvas::RequestFixedPitch() {
@@ -108,18 +131,18 @@ void PainterCanvas::Rectangle(int left, int top, int right, int bottom) {
     edge(b - 1.0 >= 0.0 && b - 1.0 < h, {x0, b - 0.5}, {x1, b - 0.5});
     edge(l >= 0.0 && l < w, {l + 0.5, y0}, {l + 0.5, y1});
     edge(r - 1.0 >= 0.0 && r - 1.0 < w, {r - 0.5, y0}, {r - 0.5, y1});
-    painter_.strokePath(outline, InkPen(1.0, Qt::FlatCap));
+    painter_.strokePath(outline, InkPen(ink_, 1.0, Qt::FlatCap));
 }
 
-// The stroke's outer edge touches the rectangle's edges, as the raster's
-// outermost pixels do.
+// The stroke runs through the centres of the raster's outermost pixels: for
+// the primitive, the exact circle of the net's radius about its centre.
 void PainterCanvas::Ellipse(int left, int top, int right, int bottom) {
     if (!Ordered(left, top, right, bottom)) {
         return;
     }
     const double w = static_cast<double>(right) - left;
     const double h = static_cast<double>(bottom) - top;
-    painter_.setPen(InkPen(1.0, Qt::FlatCap));
+    painter_.setPen(InkPen(ink_, kEllipseWidth * penWidth_, Qt::FlatCap));
     painter_.setBrush(brush_);
     painter_.drawEllipse(QRectF(left + 0.5, top + 0.5, w - 1.0, h - 1.0));
 }
@@ -146,11 +169,11 @@ void PainterCanvas::LineTo(int x, int y) {
     const QPointF first(from.x() + centre, from.y() + centre);
     if (steps == 1.0) {
         const QPointF half(width / 2.0, width / 2.0);
-        painter_.fillRect(QRectF(first - half, first + half), kInk);
+        painter_.fillRect(QRectF(first - half, first + half), ink_);
         return;
     }
     const double t = (steps - 1.0) / steps;
-    painter_.setPen(InkPen(width, Qt::SquareCap));
+    painter_.setPen(InkPen(ink_, width, Qt::SquareCap));
     painter_.drawLine(first, first + QPointF(dx * t, dy * t));
 }
 
@@ -218,9 +241,15 @@ void PainterCanvas::TextOut(int x, int y, const QString& text) {
         return;
     }
     const QFontMetrics metrics(metricsFont_);
-    painter_.fillRect(QRectF(x, y, metrics.horizontalAdvance(text), metrics.height()), brush_);
+    const QRectF cell(x, y, metrics.horizontalAdvance(text), metrics.height());
+    // A text the caller's clip hides wholly (a printout's picture shows only
+    // the plot region) stays out of the document's text.
+    if (painter_.hasClipping() && !painter_.clipBoundingRect().intersects(cell)) {
+        return;
+    }
+    painter_.fillRect(cell, brush_);
     painter_.setFont(drawFont_);
-    painter_.setPen(kInk);
+    painter_.setPen(kText);
     painter_.drawText(QPointF(x, y + metrics.ascent()), text);
 }
 
@@ -230,4 +259,62 @@ int PainterCanvas::TextHeight(const QString& /*text*/) const {
 
 int PainterCanvas::TextWidth(const QString& text) const {
     return QFontMetrics(metricsFont_).horizontalAdvance(text);
+}
+
+QPointF PainterCanvas::Exact(const PlotGeometry& geometry, double x, double y) {
+    const QPointF p = UnitToPoint(geometry, x, y);
+    return {std::round(p.x() * kPointsPerUnit) / kPointsPerUnit,
+            std::round(p.y() * kPointsPerUnit) / kPointsPerUnit};
+}
+
+// One pen for every stroke of the net, so that a device writes it once for
+// a whole run of marks and circles. Round caps and joins keep the half width
+// about each exact point: at a curve's corner on the primitive, at its ends
+// there, and at the corners of a mark.
+void PainterCanvas::UseNetPen() {
+    painter_.setPen(InkPen(ink_, kNetWidth * penWidth_, Qt::RoundCap, Qt::RoundJoin));
+    painter_.setBrush(Qt::NoBrush);
+}
+
+void PainterCanvas::NetLine(const PlotGeometry& geometry, double x1, double y1, double x2,
+                            double y2) {
+    UseNetPen();
+    painter_.drawLine(Exact(geometry, x1, y1), Exact(geometry, x2, y2));
+}
+
+void PainterCanvas::NetPolyline(const PlotGeometry& geometry, const NetPoint* points, int count) {
+    if (count < 1) {
+        return;
+    }
+    QPainterPath path(Exact(geometry, points[0].x, points[0].y));
+    for (int i = 1; i < count; ++i) {
+        path.lineTo(Exact(geometry, points[i].x, points[i].y));
+    }
+    UseNetPen();
+    painter_.drawPath(path);
+}
+
+void PainterCanvas::NetCurve(const PlotGeometry& geometry, const NetPoint& start,
+                             const NetCubic* pieces, int count, bool closed) {
+    const QPointF first = Exact(geometry, start.x, start.y);
+    if (count < 1) {
+        // The round end of a stroke that has no length.
+        const double radius = kNetWidth * penWidth_ / 2.0;
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(ink_);
+        painter_.drawEllipse(first, radius, radius);
+        return;
+    }
+    QPainterPath path(first);
+    for (int i = 0; i < count; ++i) {
+        const NetCubic& c = pieces[i];
+        path.cubicTo(Exact(geometry, c.Control1.x, c.Control1.y),
+                     Exact(geometry, c.Control2.x, c.Control2.y),
+                     Exact(geometry, c.End.x, c.End.y));
+    }
+    if (closed) {
+        path.closeSubpath();
+    }
+    UseNetPen();
+    painter_.drawPath(path);
 }

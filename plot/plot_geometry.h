@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointF>
+
 #include "rounding.h"
 
 // Size and place of the net for one plot pass.
@@ -36,4 +38,12 @@ inline int UnitToPixelX(const PlotGeometry& geometry, double x) {
 }
 inline int UnitToPixelY(const PlotGeometry& geometry, double y) {
     return geometry.CentreY - RoundHalfEven(geometry.Radius * y);
+}
+
+// Net units to the continuous units of a vector canvas, where pixel (x, y) is
+// the square from (x, y) to (x + 1, y + 1): the exact point, inside the pixel
+// that UnitToPixelX and UnitToPixelY name.
+inline QPointF UnitToPoint(const PlotGeometry& geometry, double x, double y) {
+    return {geometry.CentreX + 0.5 + geometry.Radius * x,
+            geometry.CentreY + 0.5 - geometry.Radius * y};
 }

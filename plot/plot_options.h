@@ -16,6 +16,18 @@ enum class ErrorCircleMode {
     Planes = 2, // the lower half of the great circle whose pole it is
 };
 
+// The parts of a figure's header left out of it; none by default. The window's
+// own raster never leaves any out.
+struct HeaderOmission {
+    bool Date = false;  // the date after the title
+    bool File = false;  // the file line under the net
+    bool Mode = false;  // the mode line under the net
+    bool Title = false; // the title before the date (and as the figure's name)
+
+    bool Any() const { return Date || File || Mode || Title; }
+    bool operator==(const HeaderOmission&) const = default;
+};
+
 // Where the bedding of a tilt correction comes from.
 enum class BeddingSource {
     None,      // no tilt correction
@@ -70,6 +82,8 @@ struct PlotOptions {
     bool CommonMeanTest = false;
     // The net everything is drawn on.
     Projection NetProjection = Projection::EqualArea;
+    // Header parts left out of a figure.
+    HeaderOmission Omit;
 };
 
 // Whether the pass tilt-corrects under these options: only directions (plot

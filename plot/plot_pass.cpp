@@ -368,7 +368,7 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     canvas.SetPenWidth(1);
 
     DrawFrame(canvas, geometry, PlotModeTextsOf(plotType, TiltCorrectionApplies(options)),
-              options.Title, options.FileName, environment.Today);
+              options.Title, options.FileName, environment.Today, options.Omit);
     DrawCentreCross(canvas, geometry);
     DrawTicks(canvas, geometry);
 

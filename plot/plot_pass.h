@@ -138,9 +138,10 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report);
 // where a fault becomes text.
 void RunPlotPass(Canvas& canvas, const PlotInputs& inputs, PlotReport& report);
 
-// The small circle of radius rho (degrees) about (dec, inc) as 360 black
-// pixels, j = 0..359; with lowerHemisphereOnly the points of negative
-// inclination are skipped.
+// The small circle of radius rho (degrees) about (dec, inc) as 360 pixels of
+// the canvas's ink, j = 0..359; with lowerHemisphereOnly the points of
+// negative inclination are skipped. A canvas that draws exact curves gets
+// the circle's exact curve instead (DrawCircleCurve).
 void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,
                  double rho, bool lowerHemisphereOnly);
 

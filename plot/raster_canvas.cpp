@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr QRgb kPenColor = 0xFF000000u;
 constexpr QRgb kTextColor = 0xFF000000u;
 
 bool IsRgb32(QImage::Format format) {
@@ -84,6 +83,14 @@ void RasterCanvas::SetPenWidth(int width) {
     penWidth_ = std::max(1, width);
 }
 
+void RasterCanvas::SetInkColor(const QColor& color) {
+    ink_ = color.rgb() | 0xFF000000u;
+}
+
+QColor RasterCanvas::InkColor() const {
+    return QColor::fromRgb(ink_);
+}
+
 void RasterCanvas::RequestFixedPitch() {
     if (!fixedPitch_) {
         font_ = FixedPitchFont();
@@ -116,12 +123,17 @@ void RasterCanvas::PutPixel(const Raster& raster, int x, int y, QRgb color) {
 
 void RasterCanvas::PutIndexedPixel(int x, int y, QRgb color) {
     if (image_.colorCount() > 0) {
-        // Indexed (the 1-bit export): the nearest colour of the table.
+        // Indexed (the 1-bit export): the nearest colour of the table, but
+        // only white stays white, as in the black-and-white conversion.
         const QList<QRgb> table = image_.colorTable();
+        const bool white = (color & 0xFFFFFFu) == 0xFFFFFFu;
         int best = 0;
         int bestDistance = 1 << 30;
         for (int i = 0; i < static_cast<int>(table.size()); ++i) {
             const QRgb c = table.at(i);
+            if (!white && (c & 0xFFFFFFu) == 0xFFFFFFu) {
+                continue;
+            }
             const int distance = std::abs(qRed(c) - qRed(color)) +
                                  std::abs(qGreen(c) - qGreen(color)) +
                                  std::abs(qBlue(c) - qBlue(color));
@@ -171,10 +183,10 @@ void RasterCanvas::Rectangle(int left, int top, int right, int bottom) {
     }
     const Raster raster = Access();
     FillRect(raster, left + 1, top + 1, right - 1, bottom - 1, brush_);
-    FillRect(raster, left, top, right, top + 1, kPenColor);
-    FillRect(raster, left, bottom - 1, right, bottom, kPenColor);
-    FillRect(raster, left, top, left + 1, bottom, kPenColor);
-    FillRect(raster, right - 1, top, right, bottom, kPenColor);
+    FillRect(raster, left, top, right, top + 1, ink_);
+    FillRect(raster, left, bottom - 1, right, bottom, ink_);
+    FillRect(raster, left, top, left + 1, bottom, ink_);
+    FillRect(raster, right - 1, top, right, bottom, ink_);
 }
 
 // Pixels whose centres lie inside the ellipse that touches the outer edges of
@@ -230,11 +242,11 @@ void RasterCanvas::Ellipse(int left, int top, int right, int bottom) {
             FillRect(raster, static_cast<int>(x0), yy, static_cast<int>(x1), yy + 1, color);
         };
         if (il > ir) {
-            fill(row.l, row.r, kPenColor);
+            fill(row.l, row.r, ink_);
         } else {
-            fill(row.l, il - 1, kPenColor);
+            fill(row.l, il - 1, ink_);
             fill(il, ir, brush_);
-            fill(ir + 1, row.r, kPenColor);
+            fill(ir + 1, row.r, ink_);
         }
     }
 }
@@ -245,12 +257,12 @@ void RasterCanvas::MoveTo(int x, int y) {
 
 void RasterCanvas::PutPenDot(const Raster& raster, int x, int y) {
     if (penWidth_ == 1) {
-        PutPixel(raster, x, y, kPenColor);
+        PutPixel(raster, x, y, ink_);
         return;
     }
     const int x0 = x - (penWidth_ - 1) / 2;
     const int y0 = y - (penWidth_ - 1) / 2;
-    FillRect(raster, x0, y0, x0 + penWidth_, y0 + penWidth_, kPenColor);
+    FillRect(raster, x0, y0, x0 + penWidth_, y0 + penWidth_, ink_);
 }
 
 // Bresenham from the pen position; the end point itself is not set, so a

@@ -10,9 +10,10 @@
 // Lines, rectangles, ellipses and single pixels are written to the raster
 // directly, without antialiasing: a one-pixel line leaves its end pixel
 // unset, an ellipse's outermost pixels are the first and last column and row
-// of its rectangle. Text is drawn by QPainter without antialiasing in black on
-// a cell filled with the brush colour. Everything outside the image is
-// clipped. The image must outlive the canvas.
+// of its rectangle. Lines and outlines take the ink colour (on a 1-bit image
+// black unless it is white). Text is drawn by QPainter without antialiasing in
+// black on a cell filled with the brush colour. Everything outside the image
+// is clipped. The image must outlive the canvas.
 class RasterCanvas final : public Canvas {
 public:
     // fixedPitch: start with the font a previous canvas on the same image had
@@ -29,6 +30,8 @@ public:
     int Height() const override;
     void SetBrushColor(const QColor& color) override;
     void SetPenWidth(int width) override;
+    void SetInkColor(const QColor& color) override;
+    QColor InkColor() const override;
     void RequestFixedPitch() override;
     void Rectangle(int left, int top, int right, int bottom) override;
     void Ellipse(int left, int top, int right, int bottom) override;
@@ -65,6 +68,7 @@ private:
     QFont font_;
     bool fixedPitch_ = false;
     QRgb brush_ = 0xFFFFFFFFu;
+    QRgb ink_ = 0xFF000000u;
     int penWidth_ = 1;
     QPoint penPos_;
 };

@@ -1,7 +1,9 @@
 #include "file_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -121,6 +123,47 @@ TEST(FileDialog, ABareNameGetsTheExtensionOfTheChosenFilterWhereAsked) {
         static_cast<QDialog*>(qt.get())->accept();
         EXPECT_EQ(dialog.TakeResult(*qt), folder.filePath(QString::fromLatin1(c.saved))) << c.typed;
         EXPECT_EQ(dialog.FilterIndex(), c.entry);
+    }
+}
+
+// The image dialog offers the header parts to leave out and the PNG scale
+// beside the file type, starting from the choices last accepted; the data
+// dialogs offer none.
+TEST(FileDialog, TheImageDialogOffersTheFigureChoicesAndRemembersThem) {
+    QTemporaryDir folder;
+    TQVMainForm form;
+    EXPECT_EQ(form.SaveDialog2.Figure(), FigureChoices());
+    const char* const parts[] = {"omitDate", "omitFile", "omitMode", "omitTitle"};
+    {
+        const std::unique_ptr<QFileDialog> qt = form.SaveDialog2.CreateQtDialog(&form);
+        qt->setDirectory(folder.path());
+        for (const char* part : parts) {
+            auto* box = qt->findChild<QCheckBox*>(QString::fromLatin1(part));
+            ASSERT_NE(box, nullptr) << part;
+            EXPECT_FALSE(box->isChecked()) << part;
+        }
+        auto* scale = qt->findChild<QSpinBox*>(QStringLiteral("pngScale"));
+        ASSERT_NE(scale, nullptr);
+        EXPECT_EQ(scale->value(), 1);
+        EXPECT_EQ(scale->minimum(), 1);
+        EXPECT_EQ(scale->maximum(), 8);
+        qt->findChild<QCheckBox*>(QStringLiteral("omitDate"))->setChecked(true);
+        qt->findChild<QCheckBox*>(QStringLiteral("omitTitle"))->setChecked(true);
+        scale->setValue(6);
+        qt->selectFile(QStringLiteral("figure.png"));
+        static_cast<QDialog*>(qt.get())->accept();
+        form.SaveDialog2.TakeResult(*qt);
+    }
+    const FigureChoices expected{{.Date = true, .Title = true}, 6};
+    EXPECT_EQ(form.SaveDialog2.Figure(), expected);
+    const std::unique_ptr<QFileDialog> again = form.SaveDialog2.CreateQtDialog(&form);
+    EXPECT_TRUE(again->findChild<QCheckBox*>(QStringLiteral("omitDate"))->isChecked());
+    EXPECT_FALSE(again->findChild<QCheckBox*>(QStringLiteral("omitFile"))->isChecked());
+    EXPECT_EQ(again->findChild<QSpinBox*>(QStringLiteral("pngScale"))->value(), 6);
+    for (FileDialog* data : {&form.OpenDialog1, &form.SaveDialog1}) {
+        const std::unique_ptr<QFileDialog> qt = data->CreateQtDialog(&form);
+        EXPECT_EQ(qt->findChild<QSpinBox*>(QStringLiteral("pngScale")), nullptr);
+        EXPECT_TRUE(qt->findChildren<QCheckBox*>().isEmpty());
     }
 }
 

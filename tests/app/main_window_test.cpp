@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -264,24 +265,31 @@ TEST_F(MainWindow, EveryRadioCaptionFitsInsideItsGroup) {
     }
 }
 
-TEST_F(MainWindow, TheMenuHoldsItsSevenItemsWithTheStandardKeys) {
+TEST_F(MainWindow, TheMenuHoldsItsEightItemsWithTheStandardKeys) {
     // The Analysis menu follows it (analysis_window_test.cpp).
     const QList<QAction*> top = form->menuBar()->actions();
     ASSERT_EQ(top.size(), 2);
     EXPECT_EQ(top[0]->text(), QStringLiteral("Main Menu"));
     EXPECT_EQ(top[0]->menu(), form->File1);
-    const QList<QAction*> expected = {
-        form->Open1, form->Save1, form->ShowRefreshPlot1, form->SaveImageFile1, form->PrintImage1,
-        form->N1,    form->Exit1};
+    const QList<QAction*> expected = {form->Open1,
+                                      form->Save1,
+                                      form->ShowRefreshPlot1,
+                                      form->SaveImageFile1,
+                                      form->PrintImage1,
+                                      form->PrintDialog1,
+                                      form->N1,
+                                      form->Exit1};
     EXPECT_EQ(form->File1->actions(), expected);
     const QStringList captions = {"Open Data File",
                                   "Save Data File",
                                   "Show / Refresh Plot",
                                   "Save Image File",
                                   "Print Image",
+                                  QStringLiteral("Print\u2026"),
                                   "",
                                   "Exit"};
-    const QStringList keys = {"Ctrl+O", "Ctrl+S", "F5", "Ctrl+Shift+S", "Ctrl+P", "", "Ctrl+Q"};
+    const QStringList keys = {"Ctrl+O", "Ctrl+S",       "F5", "Ctrl+Shift+S",
+                              "Ctrl+P", "Ctrl+Shift+P", "",   "Ctrl+Q"};
     for (int i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(expected[i]->text(), captions[i]);
         EXPECT_EQ(expected[i]->isSeparator(), expected[i] == form->N1);
@@ -397,6 +405,13 @@ TEST_F(MainWindow, KeysReachTheirCommandsFromTheEditor) {
     QTest::keyClick(form->DataFileMemo, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(dialogTitles,
               QStringList({"Open Quorvex Data File", "Save Data File", "Save Plot Image"}));
+    int printDialogs = 0;
+    form->SetPrintDialogRunner([&printDialogs](QPrinter&) {
+        ++printDialogs;
+        return false;
+    });
+    QTest::keyClick(form->DataFileMemo, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(printDialogs, 1);
 }
 
 // Closing with typed, unsaved text asks first; only a saved or discarded

@@ -81,6 +81,38 @@ TEST(ParsePlotCommand, AnalysisOptionsTakeTheirValues) {
     EXPECT_EQ(columns.Command.Options.Bedding, BeddingSource::PerLine);
 }
 
+TEST(ParsePlotCommand, OmitTakesAnySubsetOfTheHeaderParts) {
+    const struct {
+        const char* value;
+        HeaderOmission omit;
+    } rows[] = {
+        {"date", {.Date = true}},
+        {"title,file", {.File = true, .Title = true}},
+        {"mode,mode", {.Mode = true}},
+        {"title,mode,file,date", {.Date = true, .File = true, .Mode = true, .Title = true}},
+    };
+    for (const auto& row : rows) {
+        for (const QStringList& arguments :
+             {QStringList{QStringLiteral("a"), QStringLiteral("--omit"),
+                          QString::fromLatin1(row.value)},
+              QStringList{QStringLiteral("--omit=") + QString::fromLatin1(row.value),
+                          QStringLiteral("a")}}) {
+            const PlotCommandParse parse = ParsePlotCommand(arguments);
+            ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
+            EXPECT_EQ(parse.Command.Options.Omit, row.omit) << row.value;
+        }
+    }
+    // The last --omit wins, as any option does; none by default.
+    EXPECT_EQ(ParsePlotCommand({QStringLiteral("--omit=date"), QStringLiteral("--omit=file"),
+                                QStringLiteral("a")})
+                  .Command.Options.Omit,
+              HeaderOmission{.File = true});
+    EXPECT_FALSE(ParsePlotCommand({QStringLiteral("a")}).Command.Options.Omit.Any());
+    EXPECT_EQ(ParsePlotCommand({QStringLiteral("a"), QStringLiteral("--omit=legend")}).Error,
+              QStringLiteral("--omit takes date, file, mode or title, separated by commas, not "
+                             "'legend'"));
+}
+
 TEST(ParsePlotCommand, EmptyValuesAndDoubleDash) {
     const PlotCommandParse parse =
         ParsePlotCommand({QStringLiteral("--title="), QStringLiteral("--file-name"),
@@ -177,6 +209,12 @@ TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
          QStringLiteral("--contour-levels=2,0")},
         {QStringLiteral("a"), QStringLiteral("--contours=kamb"),
          QStringLiteral("--contour-levels=2,,4")},
+        {QStringLiteral("a"), QStringLiteral("--omit")},
+        {QStringLiteral("a"), QStringLiteral("--omit=")},
+        {QStringLiteral("a"), QStringLiteral("--omit"), QStringLiteral("date,")},
+        {QStringLiteral("a"), QStringLiteral("--omit"), QStringLiteral("Date")},
+        {QStringLiteral("a"), QStringLiteral("--omit"), QStringLiteral("date, file")},
+        {QStringLiteral("a"), QStringLiteral("--omit"), QStringLiteral("legend")},
     };
     for (const QStringList& arguments : cases) {
         const PlotCommandParse parse = ParsePlotCommand(arguments);

@@ -28,6 +28,7 @@
 #include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "bmp_file.h"
@@ -226,6 +227,7 @@ TEST_F(QuorvexPlot, RefusesWhatItCannotDo) {
          {QStringLiteral("--bedding=90,20"), QStringLiteral("--bedding-columns"), data}},
         {"a site for poles",
          {QStringLiteral("--site=33,-117"), QStringLiteral("--plot-type=1"), data}},
+        {"unknown header part", {QStringLiteral("--omit"), QStringLiteral("date,legend"), data}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -439,6 +441,52 @@ TEST_F(QuorvexPlot, WritesSvgPdfAndScaledPng) {
     }
     EXPECT_TRUE(readAll(path(QStringLiteral("figure.svg"))).contains("viewBox=\"0 0 553 529\""));
     EXPECT_EQ(QImage(path(QStringLiteral("figure.png"))).size(), QSize(2212, 2116));
+}
+
+// A journal's figure without date, file line or title, in every format: the
+// vector texts and name leave them out, the raster's rows stay white.
+TEST_F(QuorvexPlot, OmitLeavesHeaderPartsOutOfEveryFormat) {
+    const QString data = writeData(kFisherData);
+    const QStringList plot = {QStringLiteral("--fisher"),
+                              QStringLiteral("--title"),
+                              QStringLiteral("Paper figure"),
+                              QStringLiteral("--file-name"),
+                              QStringLiteral("/home/me/secret.txt"),
+                              data};
+    const QString full = path(QStringLiteral("full.svg"));
+    const QString clean = path(QStringLiteral("clean.svg"));
+    ASSERT_EQ(runPlot(QStringList{QStringLiteral("-o"), full} + plot).exitCode, 0);
+    ASSERT_EQ(
+        runPlot(QStringList{QStringLiteral("--omit=date,file,title"), QStringLiteral("-o"), clean} +
+                plot)
+            .exitCode,
+        0);
+    const QByteArray fullSvg = readAll(full);
+    const QByteArray cleanSvg = readAll(clean);
+    EXPECT_TRUE(fullSvg.contains("Paper figure"));
+    EXPECT_TRUE(fullSvg.contains("secret.txt"));
+    EXPECT_FALSE(cleanSvg.contains("Paper figure"));
+    EXPECT_FALSE(cleanSvg.contains("secret.txt"));
+    EXPECT_TRUE(cleanSvg.contains("<title>Quorvex plot</title>"));
+    EXPECT_TRUE(cleanSvg.contains("Equal area, Local coords"));
+    EXPECT_EQ(cleanSvg.count("<text"), fullSvg.count("<text") - 2);
+
+    const QString bmp = path(QStringLiteral("clean.bmp"));
+    ASSERT_EQ(runPlot(QStringList{QStringLiteral("--omit=mode,title,date,file"),
+                                  QStringLiteral("-o"), bmp} +
+                      plot)
+                  .exitCode,
+              0);
+    const QByteArray bytes = readAll(bmp);
+    ASSERT_EQ(bytes.size(), 38150);
+    // The title line's rows above the result lines and the rows of the mode
+    // and file lines below the net: white but for the left column.
+    int black = 0;
+    for (const auto& [top, bottom] : {std::pair{21, 34}, std::pair{501, 527}})
+        for (int y = top; y < bottom; ++y)
+            for (int x = 1; x < 553; ++x)
+                black += bmpPixelIsWhite(bytes, x, y) ? 0 : 1;
+    EXPECT_EQ(black, 0);
 }
 
 // Lines the readers reject are reported where editors look for them; --quiet

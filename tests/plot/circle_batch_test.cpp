@@ -4,9 +4,13 @@
 #include <QString>
 
 #include <random>
+#include <utility>
+#include <vector>
 
+#include "circle_batch.h"
 #include "floating_point_fault.h"
 #include "line_view.h"
+#include "plot_geometry.h"
 #include "plot_pass.h"
 #include "raster_canvas.h"
 #include "test_plot_inputs.h"
@@ -101,6 +105,60 @@ TEST(CircleBatchTest, FastPassLeavesThePointByPointRaster) {
             EXPECT_EQ(differing, 0);
         }
     }
+}
+
+// The threaded batch keeps the ink each circle was added in: with red, black
+// and red again, every pixel is the one the circles leave when traced one
+// by one in the same order, and both colours show.
+TEST(CircleBatchTest, EachCircleKeepsItsInk) {
+    const PlotGeometry g = ComputePlotGeometry(553, 529, 13, 8);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> angle(0.0, 360.0);
+    std::uniform_real_distribution<double> inc(-90.0, 90.0);
+    std::uniform_real_distribution<double> rho(1.0, 40.0);
+    struct Added {
+        double dec, inc, rho;
+        QColor ink;
+    };
+    std::vector<Added> circles;
+    // Enough of each colour that helper threads draw them.
+    for (const auto& [count, ink] :
+         {std::pair{600, QColor(Qt::red)}, std::pair{600, QColor(Qt::black)},
+          std::pair{40, QColor(Qt::red)}}) {
+        for (int i = 0; i < count; ++i) {
+            circles.push_back({angle(random), inc(random), rho(random), ink});
+        }
+    }
+    QImage batched(553, 529, QImage::Format_RGB32);
+    batched.fill(Qt::white);
+    QImage traced = batched.copy();
+    {
+        RasterCanvas canvas(batched);
+        CircleBatch batch(canvas, g, 0, false);
+        for (const Added& c : circles) {
+            canvas.SetInkColor(c.ink);
+            batch.Add(c.dec, c.inc, c.rho, false);
+        }
+        batch.Flush();
+    }
+    RasterCanvas canvas(traced);
+    for (const Added& c : circles) {
+        canvas.SetInkColor(c.ink);
+        TraceCircle(canvas, g, 0, c.dec, c.inc, c.rho, false);
+    }
+    int differing = 0;
+    int red = 0;
+    int black = 0;
+    for (int y = 0; y < traced.height(); ++y) {
+        for (int x = 0; x < traced.width(); ++x) {
+            differing += batched.pixel(x, y) != traced.pixel(x, y) ? 1 : 0;
+            red += traced.pixel(x, y) == qRgb(255, 0, 0) ? 1 : 0;
+            black += traced.pixel(x, y) == qRgb(0, 0, 0) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(red, 1000);
+    EXPECT_GT(black, 1000);
 }
 
 } // namespace

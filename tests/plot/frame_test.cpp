@@ -69,6 +69,34 @@ TEST(FrameTest, TextsPerPlotType) {
     }
 }
 
+// Each header part left out on its own and all together: the rest keep their
+// places, the net and its labels stay.
+TEST(FrameTest, OmittedHeaderPartsAreNotDrawn) {
+    const Text title{21, 21, QStringLiteral("Site 7   12/8/26")};
+    const Text mode{21, 501, QStringLiteral("     Equal area, Local coords, Open=upper hemi")};
+    const Text file{21, 514, QStringLiteral("     File: /data/a.txt")};
+    const Text n{231, 40, QStringLiteral("N")};
+    const Text e{458, 268, QStringLiteral("E")};
+    const struct {
+        HeaderOmission omit;
+        std::vector<Text> texts;
+    } rows[] = {
+        {{.Date = true}, {{21, 21, QStringLiteral("Site 7")}, mode, file, n, e}},
+        {{.Title = true}, {{21, 21, QStringLiteral("12/8/26")}, mode, file, n, e}},
+        {{.Date = true, .Title = true}, {mode, file, n, e}},
+        {{.Mode = true}, {title, file, n, e}},
+        {{.File = true}, {title, mode, n, e}},
+        {{.Date = true, .File = true, .Mode = true, .Title = true}, {n, e}},
+    };
+    for (const auto& row : rows) {
+        RecordingCanvas canvas;
+        DrawFrame(canvas, Example(), PlotModeTextsOf(0), QStringLiteral("Site 7"),
+                  QStringLiteral("/data/a.txt"), QStringLiteral("12/8/26"), row.omit);
+        EXPECT_EQ(canvas.Texts(), row.texts);
+        EXPECT_EQ(canvas.IndexOf(Kind::Ellipse), static_cast<int>(row.texts.size()) - 2);
+    }
+}
+
 TEST(FrameTest, LabelOffsetsRoundHalvesToEven) {
     // h 15: the top label stands rounded(22.5) = 22 above the circle, the
     // right label rounded(7.5) = 8 above the diameter; w 7 centres it by

@@ -232,6 +232,45 @@ TEST(RasterCanvasTest, DrawsOnTheOneBitExportRaster) {
     EXPECT_GT(black, 10);
 }
 
+// Lines, outlines and the circles' dots take the ink; texts stay black; on
+// the 1-bit raster any ink but white is black, even one nearer to white.
+TEST(RasterCanvasTest, InkColoursLinesOutlinesAndDotsButNotText) {
+    constexpr QRgb kRed = 0xFFFF0000u;
+    QImage image = Blank(80, 40);
+    RasterCanvas canvas(image);
+    EXPECT_EQ(canvas.InkColor(), QColor(Qt::black));
+    canvas.SetInkColor(Qt::red);
+    canvas.MoveTo(2, 2);
+    canvas.LineTo(20, 2);
+    canvas.Rectangle(2, 5, 12, 12);
+    canvas.Ellipse(20, 5, 30, 15);
+    canvas.TextOut(40, 5, QStringLiteral("N"));
+    EXPECT_EQ(image.pixel(10, 2), kRed);
+    EXPECT_EQ(image.pixel(2, 5), kRed);
+    EXPECT_EQ(image.pixel(11, 11), kRed);
+    EXPECT_EQ(image.pixel(20, 10), kRed);
+    EXPECT_EQ(image.pixel(5, 8), kWhite);
+    int red = 0;
+    int black = 0;
+    for (int y = 5; y < 18; ++y) {
+        for (int x = 40; x < 48; ++x) {
+            red += image.pixel(x, y) == kRed ? 1 : 0;
+            black += image.pixel(x, y) == kBlack ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(red, 0);
+    EXPECT_GT(black, 10);
+
+    QImage mono(20, 10, QImage::Format_Mono);
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    mono.fill(1);
+    RasterCanvas oneBit(mono);
+    oneBit.SetInkColor(QColor(250, 250, 200));
+    oneBit.MoveTo(2, 2);
+    oneBit.LineTo(12, 2);
+    EXPECT_EQ(mono.pixelIndex(5, 2), 0);
+}
+
 PlotInputs WindowInputs(const LineView& lines) {
     PlotOptions options;
     options.Title = QStringLiteral("Test");

@@ -70,6 +70,11 @@ void RecordingCanvas::SetPenWidth(int width) {
     Record(Kind::PenWidth, width);
 }
 
+void RecordingCanvas::SetInkColor(const QColor& color) {
+    ink_ = color;
+    Record(Kind::Ink, 0, 0, 0, 0, {}, color);
+}
+
 void RecordingCanvas::RequestFixedPitch() {
     fixedPitch_ = true;
     Record(Kind::FixedPitch);

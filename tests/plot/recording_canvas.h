@@ -13,7 +13,7 @@
 // with fixed metrics (height 13, 8 pixels per character, so "N" is 8 wide).
 class RecordingCanvas final : public Canvas {
 public:
-    enum class Kind { Brush, PenWidth, FixedPitch, Rectangle, Ellipse, Line, Pixel, Text };
+    enum class Kind { Brush, PenWidth, Ink, FixedPitch, Rectangle, Ellipse, Line, Pixel, Text };
 
     struct Op {
         Kind kind = Kind::Brush;
@@ -64,6 +64,8 @@ public:
     int Height() const override { return height_; }
     void SetBrushColor(const QColor& color) override;
     void SetPenWidth(int width) override;
+    void SetInkColor(const QColor& color) override;
+    QColor InkColor() const override { return ink_; }
     void RequestFixedPitch() override;
     void Rectangle(int left, int top, int right, int bottom) override;
     void Ellipse(int left, int top, int right, int bottom) override;
@@ -81,6 +83,7 @@ private:
     int width_;
     int height_;
     QPoint pen_;
+    QColor ink_{0, 0, 0};
     bool fixedPitch_ = false;
     mutable int measures_ = 0;
     mutable int measuresBeforeFixedPitch_ = 0;

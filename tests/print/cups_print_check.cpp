@@ -16,6 +16,8 @@
 
 #include <iostream>
 
+#include <cups/cups.h>
+
 #include "main_window.h"
 #include "print_page.h"
 #include "print_test_support.h"
@@ -56,6 +58,17 @@ QString WaitForPdf(const QString& folder, int seconds) {
     return {};
 }
 
+// The titles of the jobs the printer service has completed.
+QStringList CompletedJobTitles() {
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_COMPLETED);
+    QStringList titles;
+    for (int i = 0; i < count; ++i)
+        titles.append(QString::fromUtf8(jobs[i].title));
+    cupsFreeJobs(count, jobs);
+    return titles;
+}
+
 int Ink(const QImage& page, const QRect& area) {
     const QRect clipped = area.intersected(page.rect());
     int count = 0;
@@ -82,6 +95,11 @@ TEST(CupsPrint, RealHandlerPrintsOnePageOnTheDefaultPrinter) {
     const QString pdf = PrintAndWait(window, out);
     ASSERT_FALSE(pdf.isEmpty()) << "no PDF arrived in " << out.toStdString();
     EXPECT_EQ(PdfPageCount(pdf), 1);
+    // The picture reached the printer as vectors, not as an image of any
+    // resolution, and the job is named after the title.
+    EXPECT_EQ(PdfImageCount(pdf), 0);
+    EXPECT_TRUE(CompletedJobTitles().contains(QStringLiteral("Sandbox printout")))
+        << CompletedJobTitles().join(u',').toStdString();
 
     // Where the handler put things, in the device pixels of the same printer.
     QPrinter reference(printer, QPrinter::HighResolution);

@@ -251,6 +251,50 @@ TEST_F(ImageExportTest, SvgAndPdfAreFreshDrawingsThatLeaveTheRasterAlone) {
     EXPECT_EQ(window_.PlotPassCount(), passes);
 }
 
+// The dialog's figure choices: header parts left out of every format (the
+// raster formats from a fresh raster pass), the PNG drawn larger; the
+// window's own raster never leaves anything out.
+TEST_F(ImageExportTest, TheDialogsChoicesLeaveHeaderPartsOutAndScaleThePng) {
+    window_.TitleEdit->setText(QStringLiteral("Site 7"));
+    window_.CurrentFileName = QStringLiteral("/home/me/site7.plt");
+    window_.DoImage(nullptr);
+    const QImage before = window_.Raster().copy();
+    const FigureChoices choices{{.Date = true, .File = true, .Title = true}, 4};
+    window_.SetDialogRunner([&](FileDialog& dialog) -> std::optional<QString> {
+        dialog.SetFigure(choices);
+        return chosen_;
+    });
+    const QByteArray svg = Export(Path("figure.svg"));
+    const QImage png = QImage::fromData(Export(Path("figure.png")), "PNG");
+    const QByteArray bmp = Export(Path("figure.bmp"));
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
+
+    EXPECT_FALSE(svg.contains("Site 7"));
+    EXPECT_FALSE(svg.contains("site7.plt"));
+    EXPECT_TRUE(svg.contains("<title>Quorvex plot</title>"));
+    EXPECT_TRUE(svg.contains("Equal area, Local coords"));
+    EXPECT_EQ(png.size(), QSize(4 * kWidth, 4 * kHeight));
+    EXPECT_GT(GreyOrColourPixels(png), 0) << "antialiased";
+    // The BMP leaves the title line and the file line white; the window's
+    // raster, turned black and white by the export, still shows them.
+    ASSERT_EQ(bmp.size(), 38150);
+    const QImage file = QImage::fromData(bmp, "BMP");
+    auto blackIn = [](const QImage& image, int top, int bottom) {
+        int black = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 1; x < kWidth; ++x)
+                black += IsWhite(image.pixel(x, y)) ? 0 : 1;
+        return black;
+    };
+    EXPECT_EQ(blackIn(file, 21, 34) + blackIn(file, 514, 527), 0);
+    EXPECT_GT(blackIn(window_.Raster(), 21, 34), 0);
+    EXPECT_GT(blackIn(window_.Raster(), 514, 527), 0);
+    EXPECT_GT(blackIn(file, 501, 514), 0) << "the mode line stays";
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            ASSERT_EQ(IsWhite(window_.Raster().pixel(x, y)), IsWhite(before.pixel(x, y)));
+}
+
 TEST_F(ImageExportTest, FileThatCannotBeCreated) {
     const QString missingFolder = QStringLiteral("/nonexistent-quorvex-folder/plot.bmp");
     Export(missingFolder);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas.h"
 #include "line_view.h"
 #include "print_page.h"
 
@@ -224,36 +225,53 @@ int LineHeightAt150(const QFont& font) {
     return QFontMetrics(printed, &probe).height();
 }
 
-TEST(PaintPrintout, CopiesThePlotRegionAsBlocksWithoutSmoothing) {
-    // Every pixel a different colour: a shifted source, a wrong scale or any
-    // blending shows at once.
-    QImage raster(60, 50, QImage::Format_RGB32);
-    for (int y = 0; y < raster.height(); ++y)
-        for (int x = 0; x < raster.width(); ++x)
-            raster.setPixel(x, y, qRgb(x * 4, y * 5, (x * 7 + y * 11) % 256));
-    const PlotExtent extent{10, 50, 40};
-    // P = 1190: M = 140, W = 840 = 21 x 40, H = 40 / 40 x 840 = 840.
-    PaintedPages pages(1190, 1684);
-    EXPECT_EQ(pages.Paint({raster, extent, TestFont(), {}}), 1);
+// A picture that is black in every unit of the raster.
+DrawOnCanvas BlackPicture() {
+    return [](Canvas& canvas) {
+        canvas.SetBrushColor(Qt::black);
+        canvas.Rectangle(0, 0, canvas.Width(), canvas.Height());
+    };
+}
 
+TEST(PaintPrintout, DrawsThePlotsExtentIntoTheDestinationAndNothingElse) {
+    // Black everywhere, then a white rectangle one unit inside the extent
+    // with its outline: the extent's edges must land on the destination's.
+    PrintContent content;
+    content.Units = QSize(60, 50);
+    content.Extent = PlotExtent{10, 50, 40};
+    content.WindowFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    content.Draw = [](Canvas& canvas) {
+        BlackPicture()(canvas);
+        canvas.SetBrushColor(Qt::white);
+        canvas.Rectangle(11, 1, 49, 39);
+    };
+    // P = 1190: M = 140, W = 840, H = 40 / 40 x 840 = 840; a unit is 21 pixels.
+    PaintedPages pages(1190, 1684);
+    EXPECT_EQ(pages.Paint(content), 1);
     const QImage& page = pages.Page(0);
-    int wrong = 0;
-    for (int dy = 0; dy < 840; ++dy)
-        for (int dx = 0; dx < 840; ++dx)
-            wrong += page.pixel(140 + dx, 140 + dy) != raster.pixel(10 + dx / 21, dy / 21);
-    EXPECT_EQ(wrong, 0);
-    // Nothing around the destination rectangle.
+    auto black = [&](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+    // Unit u of the raster lands at 140 + 21 (u - 10): black from 140 to 182
+    // (the extent's first unit and the outline), white to 938, black to 980.
     for (int i = 0; i < 840; i += 7) {
-        EXPECT_EQ(page.pixel(139, 140 + i), qRgb(255, 255, 255));
-        EXPECT_EQ(page.pixel(980, 140 + i), qRgb(255, 255, 255));
-        EXPECT_EQ(page.pixel(140 + i, 139), qRgb(255, 255, 255));
-        EXPECT_EQ(page.pixel(140 + i, 980), qRgb(255, 255, 255));
+        SCOPED_TRACE(i);
+        const int along = 150 + i * 820 / 840;
+        for (const int edge : {141, 179, 941, 978}) {
+            EXPECT_TRUE(black(edge, along));
+            EXPECT_TRUE(black(along, edge));
+        }
+        for (const int inside : {185, 935}) {
+            EXPECT_FALSE(black(inside, 190 + i * 740 / 840));
+            EXPECT_FALSE(black(190 + i * 740 / 840, inside));
+        }
+        // Nothing around the destination rectangle.
+        EXPECT_FALSE(black(139, 140 + i));
+        EXPECT_FALSE(black(980, 140 + i));
+        EXPECT_FALSE(black(140 + i, 139));
+        EXPECT_FALSE(black(140 + i, 980));
     }
 }
 
 TEST(PaintPrintout, EachTextLineInkLiesInItsOwnCell) {
-    QImage raster(60, 50, QImage::Format_RGB32);
-    raster.fill(Qt::white);
     const PlotExtent extent{10, 50, 40};
     const QFont font = TestFont();
     const int lineHeight = LineHeightAt150(font);
@@ -262,7 +280,12 @@ TEST(PaintPrintout, EachTextLineInkLiesInItsOwnCell) {
     // Title, mode line, rule and two editor lines; empty cells must stay empty.
     const QStringList lines{"Title", "", "--------------", "", "Wq 12 34"};
     PaintedPages pages(1190, 1684);
-    EXPECT_EQ(pages.Paint({raster, extent, font, lines}), 1);
+    PrintContent content;
+    content.Units = QSize(60, 50);
+    content.Extent = extent;
+    content.WindowFont = font;
+    content.Lines = lines;
+    EXPECT_EQ(pages.Paint(content), 1);
 
     const int margin = 140;
     const int textTop = 140 + 840 + 35; // T = M + H + M / 4
@@ -282,8 +305,6 @@ TEST(PaintPrintout, EachTextLineInkLiesInItsOwnCell) {
 }
 
 TEST(PaintPrintout, LongTextContinuesOnFurtherPagesFromTheTopMargin) {
-    QImage raster(60, 50, QImage::Format_RGB32);
-    raster.fill(Qt::black);
     const PlotExtent extent{10, 50, 40};
     const QFont font = TestFont();
     const int lineHeight = LineHeightAt150(font);
@@ -292,7 +313,13 @@ TEST(PaintPrintout, LongTextContinuesOnFurtherPagesFromTheTopMargin) {
         lines.append(QStringLiteral("line %1").arg(k));
 
     PaintedPages pages(1190, 1684);
-    const int count = pages.Paint({raster, extent, font, lines});
+    PrintContent content;
+    content.Draw = BlackPicture();
+    content.Units = QSize(60, 50);
+    content.Extent = extent;
+    content.WindowFont = font;
+    content.Lines = lines;
+    const int count = pages.Paint(content);
     const std::vector<PlacedLine> placed =
         PlacePrintLines(ComputePrintLayout(1190, extent), lineHeight, 1684, lines.size());
     ASSERT_EQ(count, placed.back().Page + 1);

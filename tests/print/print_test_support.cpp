@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 std::optional<QByteArray> RunTool(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
@@ -30,6 +32,24 @@ QString PdfPageSize(const QString& pdfPath) {
     const QRegularExpression size(QStringLiteral("^Page size:\\s+(.*\\S)\\s*$"),
                                   QRegularExpression::MultilineOption);
     return size.match(QString::fromUtf8(*info)).captured(1);
+}
+
+QString PdfTitle(const QString& pdfPath) {
+    const std::optional<QByteArray> info = RunTool(QStringLiteral("pdfinfo"), {pdfPath});
+    if (!info)
+        return {};
+    const QRegularExpression title(QStringLiteral("^Title:[ \\t]+([^\\n]*\\S)[ \\t]*$"),
+                                   QRegularExpression::MultilineOption);
+    return title.match(QString::fromUtf8(*info)).captured(1);
+}
+
+int PdfImageCount(const QString& pdfPath) {
+    const std::optional<QByteArray> list =
+        RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdfPath});
+    if (!list)
+        return -1;
+    // Two heading lines, then one line per image.
+    return std::max<int>(0, static_cast<int>(NonEmptyLines(QString::fromUtf8(*list)).size()) - 2);
 }
 
 QString PdfPageText(const QString& pdfPath, int page) {

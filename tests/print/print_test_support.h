@@ -17,6 +17,12 @@ int PdfPageCount(const QString& pdfPath);
 // The page size line of pdfinfo, e.g. "612 x 792 pts (letter)"; empty when it fails.
 QString PdfPageSize(const QString& pdfPath);
 
+// The document's title from pdfinfo; empty when it has none or pdfinfo fails.
+QString PdfTitle(const QString& pdfPath);
+
+// How many images pdfimages lists in a PDF file; -1 when pdfimages fails.
+int PdfImageCount(const QString& pdfPath);
+
 // The text of one page (1-based) of a PDF file from pdftotext, in content order.
 QString PdfPageText(const QString& pdfPath, int page);
 

@@ -9,6 +9,7 @@
 
 #include "angles.h"
 #include "density_grid.h"
+#include "work_units.h"
 
 namespace {
 
@@ -168,8 +169,7 @@ public:
 
     Vector3 EdgeCrossing(int j, int k, int dj, int dk) const override {
         const NetGrid& grid = field_.Grid();
-        return field_.Crossing(grid.Point(grid.Index(j, k)), grid.Point(grid.Index(j + dj, k + dk)),
-                               threshold_);
+        return field_.Crossing(grid.Point(j, k), grid.Point(j + dj, k + dk), threshold_);
     }
 
     bool Above(const Vector3& p) const override { return field_.Count(p) >= threshold_; }
@@ -592,7 +592,10 @@ std::vector<double> DefaultContourLevels(DensityMethod method, double maximum) {
 }
 
 DensityContours ContourDensity(std::span<const Vector3> data, const DensitySettings& settings,
-                               std::span<const double> levels) {
+                               std::span<const double> levels, int workers) {
+    if (workers <= 0) {
+        workers = DefaultWorkers();
+    }
     DensityContours out;
     out.Refusal = DensitySettingsRefusal(settings);
     if (out.Refusal != nullptr) {
@@ -613,7 +616,7 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
         // is so wide that finer cells gain nothing.
         const double spacing = std::clamp(0.6 / std::sqrt(kernel.Concentration), 0.004, 0.05);
         const NetGrid grid(spacing);
-        const ExponentialField field(data, kernel.Concentration, grid);
+        const ExponentialField field(data, kernel.Concentration, grid, workers);
         const FieldMaximum top = field.Maximum();
         out.Maximum = kernel.Scale * top.Value;
         out.MaximumAt = LowerDirection(top.At);
@@ -625,15 +628,17 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
                            : CellSpans(
                                  grid, [&](std::size_t node) { return field.NodeValue(node); },
                                  values.front() / kernel.Scale, values.back() / kernel.Scale);
-        for (const double value : values) {
-            ContourLevel level{value, {}};
+        out.Levels.resize(values.size());
+        ForEachWorkUnit(values.size(), workers, [&](std::size_t i) {
+            const double value = values[i];
+            ContourLevel& level = out.Levels[i];
+            level.Value = value;
             if (value > 0.0 && value <= out.Maximum) {
                 const double sum = value / kernel.Scale;
                 const SmoothLevel at(field, sum, kSmoothTolerance * top.Value);
                 level.Lines = LinesOf(grid, at, cells, sum);
             }
-            out.Levels.push_back(std::move(level));
-        }
+        });
         return out;
     }
     // A quarter of the counting radius keeps the chords of the circles short;
@@ -641,7 +646,7 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
     const double radius = std::acos(kernel.CountFrom);
     const double spacing = std::clamp(0.25 * radius, 0.0017, kMaxSegment);
     const NetGrid grid(spacing);
-    const CountField field(data, kernel.CountFrom, grid);
+    const CountField field(data, kernel.CountFrom, grid, workers);
     const FieldMaximum top = field.Maximum();
     const int topCount = static_cast<int>(top.Value);
     out.Maximum = kernel.Scale * static_cast<double>(topCount);
@@ -655,8 +660,11 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
                              grid, [&](std::size_t node) { return double(field.NodeCount(node)); },
                              std::floor(values.front() / kernel.Scale),
                              std::ceil(values.back() / kernel.Scale) + 1.0);
-    for (const double value : values) {
-        ContourLevel level{value, {}};
+    out.Levels.resize(values.size());
+    ForEachWorkUnit(values.size(), workers, [&](std::size_t i) {
+        const double value = values[i];
+        ContourLevel& level = out.Levels[i];
+        level.Value = value;
         // The least count whose density, computed as DensityAt computes it,
         // reaches the level.
         int threshold = static_cast<int>(std::ceil(value / kernel.Scale));
@@ -670,7 +678,6 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
             const StepLevel at(field, threshold);
             level.Lines = LinesOf(grid, at, cells, threshold);
         }
-        out.Levels.push_back(std::move(level));
-    }
+    });
     return out;
 }

@@ -4,6 +4,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+
+#include "work_units.h"
 
 namespace {
 
@@ -25,36 +28,69 @@ double AngleBetween(const Vector3& a, const Vector3& b) {
     return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
 }
 
-// Calls visit(k, first, last) for the rows k and column ranges that hold
-// every valid node within the angle radius of the unit vector e (and some
-// beyond it). The cap's net image lies within radius / cos(polar / 2) of e's
-// net point, polar being the largest polar angle in the cap; near the zenith
-// that bound grows without limit, so there every valid node is visited.
-template <class Visit>
-void ForEachRowInCap(const NetGrid& grid, const Vector3& e, double radius, Visit&& visit) {
-    const double polar = std::acos(std::clamp(e.z, -1.0, 1.0));
-    if (polar - radius > grid.ValidPolarAngle()) {
-        return;
-    }
+// The rows and column ranges that hold every valid node within an angle of
+// one end of a datum (and some beyond it), computed once per end and read
+// by every chunk of rows. The cap's net image lies within radius /
+// cos(polar / 2) of the end's net point, polar being the largest polar angle
+// in the cap; near the zenith that bound grows without limit, so there every
+// valid node of the grid is taken.
+struct Cap {
+    double X = 0.0, Y = 0.0;  // the end's net point
+    double Reach = -1.0;      // net radius bound; < 0: every valid node
+    int First = 0, Last = -1; // rows
+    std::uint32_t End = 0;    // 2 (index into the ends) + 1 for the upper end
+};
+
+// The caps of the lower ends u and of -u, in the ends' order (u before -u),
+// leaving out those that miss the valid region.
+void CapsOf(const NetGrid& grid, std::span<const Vector3> ends, double radius,
+            std::vector<Cap>& caps) {
+    caps.clear();
     const double perSpacing = 1.0 / grid.Spacing();
     const double origin = grid.Coordinate(0);
     const int last = grid.Size() - 1;
-    int k0 = 0, k1 = last;
-    double reach = 0.0;
-    NetPoint centre;
-    const bool bounded = polar + radius < 2.6;
-    if (bounded) {
-        centre = NetOf(e);
-        reach = radius / std::cos(0.5 * (polar + radius)) * (1.0 + 1e-9) + 1e-12;
-        k0 = std::max(0, static_cast<int>(std::ceil((centre.Y - reach - origin) * perSpacing)));
-        k1 = std::min(last, static_cast<int>(std::floor((centre.Y + reach - origin) * perSpacing)));
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        const Vector3& u = ends[i];
+        for (const bool upper : {false, true}) {
+            const Vector3 e = upper ? Vector3{-u.x, -u.y, -u.z} : u;
+            const double polar = std::acos(std::clamp(e.z, -1.0, 1.0));
+            if (polar - radius > grid.ValidPolarAngle()) {
+                continue;
+            }
+            Cap cap;
+            cap.End = static_cast<std::uint32_t>(2 * i + (upper ? 1 : 0));
+            cap.First = 0;
+            cap.Last = last;
+            if (polar + radius < 2.6) {
+                const NetPoint centre = NetOf(e);
+                cap.X = centre.X;
+                cap.Y = centre.Y;
+                cap.Reach = radius / std::cos(0.5 * (polar + radius)) * (1.0 + 1e-9) + 1e-12;
+                cap.First = std::max(
+                    0, static_cast<int>(std::ceil((centre.Y - cap.Reach - origin) * perSpacing)));
+                cap.Last = std::min(last, static_cast<int>(std::floor(
+                                              (centre.Y + cap.Reach - origin) * perSpacing)));
+            }
+            if (cap.First <= cap.Last) {
+                caps.push_back(cap);
+            }
+        }
     }
-    const double reach2 = reach * reach;
-    const double from = (centre.X - origin) * perSpacing;
+}
+
+// Calls visit(k, first, last) for the rows k of the cap in [fromRow, toRow]
+// and the columns of row k that the cap may hold.
+template <class Visit>
+void ForEachCapRow(const NetGrid& grid, const Cap& cap, int fromRow, int toRow, Visit&& visit) {
+    const double perSpacing = 1.0 / grid.Spacing();
+    const double origin = grid.Coordinate(0);
+    const double reach2 = cap.Reach * cap.Reach;
+    const double from = (cap.X - origin) * perSpacing;
+    const int k0 = std::max(cap.First, fromRow), k1 = std::min(cap.Last, toRow);
     for (int k = k0; k <= k1; ++k) {
         int j0 = grid.RowFirst(k), j1 = grid.RowLast(k);
-        if (bounded) {
-            const double dy = grid.Coordinate(k) - centre.Y;
+        if (cap.Reach >= 0.0) {
+            const double dy = grid.Coordinate(k) - cap.Y;
             const double half = std::sqrt(std::max(0.0, reach2 - dy * dy)) * perSpacing;
             // Both ends lie within the grid's index range, well inside int.
             const double low = from - half, high = from + half;
@@ -70,6 +106,31 @@ void ForEachRowInCap(const NetGrid& grid, const Vector3& e, double radius, Visit
         }
     }
 }
+
+// Rows handled as one unit of work: their node places are made once and
+// every cap that meets them is added to them in the caps' order, so each
+// node's sum is made in the same order whichever thread takes the unit.
+constexpr int kChunkRows = 16;
+
+int ChunkCount(const NetGrid& grid) {
+    return (grid.Size() + kChunkRows - 1) / kChunkRows;
+}
+
+// The node places of rows [first, first + count) of the grid, laid out as
+// the grid lays out its rows.
+struct ChunkPoints {
+    std::vector<float> Xs, Ys, Zs;
+    void Fill(const NetGrid& grid, int first, int count) {
+        const std::size_t length = grid.Index(0, count);
+        Xs.assign(length, 0.0f);
+        Ys.assign(length, 0.0f);
+        Zs.assign(length, 0.0f);
+        for (int r = 0; r < count; ++r) {
+            grid.RowPoints(first + r, Xs.data() + grid.Index(0, r), Ys.data() + grid.Index(0, r),
+                           Zs.data() + grid.Index(0, r));
+        }
+    }
+};
 
 // e^t for t <= 0 in single precision (t below -87 taken as -87), within a
 // few units in the last place: t = n ln 2 + r with |r| <= ln(2) / 2, e^r by
@@ -99,14 +160,6 @@ struct NodeRun {
     std::size_t First;
     int Length;
 };
-
-// The runs of valid nodes within the angle radius of e (see ForEachRowInCap).
-void CapRuns(const NetGrid& grid, const Vector3& e, double radius, std::vector<NodeRun>& runs) {
-    runs.clear();
-    ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
-        runs.push_back({grid.Index(first, k), last - first + 1});
-    });
-}
 
 // Adds exp(f (c - 1)) for the nodes of the runs, c = e . p, where c >= from,
 // to the sums s and, times e, to g. The exponent is taken as -f |p - e|^2 / 2,
@@ -222,10 +275,6 @@ NetGrid::NetGrid(double spacing) : spacing_(spacing) {
     rowFirst_.assign(static_cast<std::size_t>(size_), 0);
     rowLast_.assign(static_cast<std::size_t>(size_), -1);
     padded_ = static_cast<std::size_t>(size_) * (size_ + kPadding);
-    components_.assign(3 * padded_, 0.0f);
-    float* xs = components_.data();
-    float* ys = xs + padded_;
-    float* zs = ys + padded_;
     for (int k = 0; k < size_; ++k) {
         const double y = Coordinate(k);
         if (std::fabs(y) > validRadius) {
@@ -236,13 +285,21 @@ NetGrid::NetGrid(double spacing) : spacing_(spacing) {
         const int last = std::min(size_ - 1, static_cast<int>(std::floor((w - origin_) / spacing)));
         rowFirst_[static_cast<std::size_t>(k)] = first;
         rowLast_[static_cast<std::size_t>(k)] = last;
-        for (int j = first; j <= last; ++j) {
-            const std::size_t node = Index(j, k);
-            const Vector3 p = PointOfNet(Coordinate(j), y);
-            xs[node] = static_cast<float>(p.x);
-            ys[node] = static_cast<float>(p.y);
-            zs[node] = static_cast<float>(p.z);
-        }
+    }
+}
+
+Vector3 NetGrid::Point(int j, int k) const {
+    const Vector3 p = PointOfNet(Coordinate(j), Coordinate(k));
+    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+}
+
+void NetGrid::RowPoints(int k, float* xs, float* ys, float* zs) const {
+    const double y = Coordinate(k);
+    for (int j = RowFirst(k); j <= RowLast(k); ++j) {
+        const Vector3 p = PointOfNet(Coordinate(j), y);
+        xs[j] = static_cast<float>(p.x);
+        ys[j] = static_cast<float>(p.y);
+        zs[j] = static_cast<float>(p.z);
     }
 }
 
@@ -260,72 +317,98 @@ bool NetGrid::Locate(NetPoint q, int& j, int& k, double& u, double& v) const {
 }
 
 ExponentialField::ExponentialField(std::span<const Vector3> data, double concentration,
-                                   const NetGrid& grid)
+                                   const NetGrid& grid, int workers)
     : grid_(grid), f_(concentration),
       cutOffCos_(std::max(0.0, 1.0 - (std::log(concentration) + std::log(1000.0)) / concentration)),
       cutOffAngle_(std::acos(cutOffCos_)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(cutOffCos_))) {
     static const AddKernelFunction addKernel = ChooseAddKernel();
     const std::size_t count = grid.PaddedNodeCount();
-    // Per node: the sum S and the weighted sum G of the ends, held in the
-    // arrays that later keep the value and slopes.
-    nodes_.assign(4 * count, 0.0f);
-    float* value = nodes_.data();
-    float* dx = value + count;
-    float* dy = dx + count;
-    float* dxy = dy + count;
+    // Left uninitialised: each chunk of rows clears its own, so that the
+    // threads share the first touch of the pages.
+    nodes_ = std::make_unique_for_overwrite<float[]>(4 * count);
+    float* const value = nodes_.get();
+    float* const dx = value + count;
+    float* const dy = dx + count;
+    float* const dxy = dy + count;
     const double f = f_;
+    const double h = grid.Spacing();
     // Each datum counts through its end nearer the node: the lower end where
     // cos >= 0, the upper one where its own cos > 0, so none counts twice.
     const double from = cutOffCos_;
     const double above = std::nextafter(static_cast<float>(from), 2.0f);
-    std::vector<NodeRun> runs;
-    for (const Vector3& u : buckets_.Ends()) {
-        const Vector3 v{-u.x, -u.y, -u.z};
-        for (const auto& [e, least] : {std::pair{u, from}, std::pair{v, above}}) {
-            CapRuns(grid, e, cutOffAngle_, runs);
-            addKernel(grid.Xs(), grid.Ys(), grid.Zs(), runs.data(), runs.size(), e, f, least, value,
-                      dx, dy, dxy);
+    const std::span<const Vector3> ends = buckets_.Ends();
+    std::vector<Cap> caps;
+    CapsOf(grid, ends, cutOffAngle_, caps);
+    // Per node: the sum S and the weighted sum G of the ends, held in the
+    // arrays that later keep the value and slopes.
+    ForEachWorkUnit(static_cast<std::size_t>(ChunkCount(grid)), workers, [&](std::size_t chunk) {
+        const int first = static_cast<int>(chunk) * kChunkRows;
+        const int rows = std::min(kChunkRows, grid.Size() - first);
+        const std::size_t base = grid.Index(0, first), length = grid.Index(0, rows);
+        for (float* array : {value, dx, dy, dxy}) {
+            std::fill_n(array + base, length, 0.0f);
         }
-    }
-    // Chain rule through the net's inverse map p(X, Y): dS/dX = f G . p_X.
+        ChunkPoints points;
+        points.Fill(grid, first, rows);
+        std::vector<NodeRun> runs;
+        for (const Cap& cap : caps) {
+            if (cap.Last < first || cap.First >= first + rows) {
+                continue;
+            }
+            runs.clear();
+            ForEachCapRow(grid, cap, first, first + rows - 1, [&](int k, int j0, int j1) {
+                runs.push_back({grid.Index(j0, k - first), j1 - j0 + 1});
+            });
+            const Vector3& u = ends[cap.End / 2];
+            const bool upper = (cap.End & 1) != 0;
+            const Vector3 e = upper ? Vector3{-u.x, -u.y, -u.z} : u;
+            addKernel(points.Xs.data(), points.Ys.data(), points.Zs.data(), runs.data(),
+                      runs.size(), e, f, upper ? above : from, value + base, dx + base, dy + base,
+                      dxy + base);
+        }
+        // Chain rule through the net's inverse map p(X, Y): dS/dX = f G . p_X.
+        for (int k = first; k < first + rows; ++k) {
+            const double y = grid.Coordinate(k);
+            for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
+                const double x = grid.Coordinate(j);
+                const std::size_t node = grid.Index(j, k);
+                const double q = std::sqrt(std::max(1e-300, 1.0 - 0.25 * (x * x + y * y)));
+                const double quarter = 0.25 / q;
+                const Vector3 px{q - x * x * quarter, -x * y * quarter, -x};
+                const Vector3 py{-x * y * quarter, q - y * y * quarter, -y};
+                const Vector3 g{dx[node], dy[node], dxy[node]};
+                dx[node] = static_cast<float>(h * f * Dot(g, px));
+                dy[node] = static_cast<float>(h * f * Dot(g, py));
+            }
+        }
+    });
     // The cross derivative comes from central differences of these exact
     // slopes (one-sided at the rim), which keeps the per-datum work to one
     // exponential and four sums.
-    const double h = grid.Spacing();
-    for (int k = 0; k < grid.Size(); ++k) {
-        const double y = grid.Coordinate(k);
-        for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
-            const double x = grid.Coordinate(j);
-            const std::size_t node = grid.Index(j, k);
-            const double q = std::sqrt(std::max(1e-300, 1.0 - 0.25 * (x * x + y * y)));
-            const double quarter = 0.25 / q;
-            const Vector3 px{q - x * x * quarter, -x * y * quarter, -x};
-            const Vector3 py{-x * y * quarter, q - y * y * quarter, -y};
-            const Vector3 g{dx[node], dy[node], dxy[node]};
-            dx[node] = static_cast<float>(h * f * Dot(g, px));
-            dy[node] = static_cast<float>(h * f * Dot(g, py));
-        }
-    }
-    for (int k = 0; k < grid.Size(); ++k) {
-        for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
-            const int k0 = grid.NodeValid(j, k - 1) ? k - 1 : k;
-            const int k1 = grid.NodeValid(j, k + 1) ? k + 1 : k;
-            const int j0 = grid.NodeValid(j - 1, k) ? j - 1 : j;
-            const int j1 = grid.NodeValid(j + 1, k) ? j + 1 : j;
-            double sum = 0.0;
-            int terms = 0;
-            if (k1 > k0) {
-                sum += (double(dx[grid.Index(j, k1)]) - dx[grid.Index(j, k0)]) / (k1 - k0);
-                ++terms;
+    ForEachWorkUnit(static_cast<std::size_t>(ChunkCount(grid)), workers, [&](std::size_t chunk) {
+        const int first = static_cast<int>(chunk) * kChunkRows;
+        const int last = std::min(first + kChunkRows, grid.Size()) - 1;
+        for (int k = first; k <= last; ++k) {
+            for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
+                const int k0 = grid.NodeValid(j, k - 1) ? k - 1 : k;
+                const int k1 = grid.NodeValid(j, k + 1) ? k + 1 : k;
+                const int j0 = grid.NodeValid(j - 1, k) ? j - 1 : j;
+                const int j1 = grid.NodeValid(j + 1, k) ? j + 1 : j;
+                double sum = 0.0;
+                int terms = 0;
+                if (k1 > k0) {
+                    sum += (double(dx[grid.Index(j, k1)]) - dx[grid.Index(j, k0)]) / (k1 - k0);
+                    ++terms;
+                }
+                if (j1 > j0) {
+                    sum += (double(dy[grid.Index(j1, k)]) - dy[grid.Index(j0, k)]) / (j1 - j0);
+                    ++terms;
+                }
+                dxy[grid.Index(j, k)] = static_cast<float>(terms > 0 ? sum / terms : 0.0);
             }
-            if (j1 > j0) {
-                sum += (double(dy[grid.Index(j1, k)]) - dy[grid.Index(j0, k)]) / (j1 - j0);
-                ++terms;
-            }
-            dxy[grid.Index(j, k)] = static_cast<float>(terms > 0 ? sum / terms : 0.0);
         }
-    }
+    });
 }
 
 double ExponentialField::InterpolateNet(NetPoint q) const {
@@ -499,41 +582,55 @@ FieldMaximum ExponentialField::Maximum() const {
     return best;
 }
 
-CountField::CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid)
+CountField::CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid,
+                       int workers)
     : grid_(grid), countFrom_(countFrom), radius_(std::acos(countFrom)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(countFrom))) {
     const std::size_t count = grid.PaddedNodeCount();
-    counts_.assign(count, 0);
-    reach_.assign(count, 0);
+    counts_ = std::make_unique_for_overwrite<int[]>(count);
+    reach_ = std::make_unique_for_overwrite<int[]>(count);
     reachRadius_ = radius_ + grid.Spacing() * std::sqrt(2.0) * grid.MaxStretch() + 1e-9;
+    const bool wholeReach = reachRadius_ >= 0.5 * kPi;
     const double reachCos = std::cos(std::min(reachRadius_, 0.5 * kPi));
-    const double from = countFrom_;
-    // |u . p| >= from holds where u . p >= from or (-u) . p >= from; negation
-    // is exact, so this is DensityAt's comparison.
-    auto add = [&](std::vector<int>& to, const Vector3& e, double radius, double least) {
-        ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
-            const std::size_t row = grid.Index(0, k);
-            const float* x = grid.Xs() + row;
-            const float* y = grid.Ys() + row;
-            const float* z = grid.Zs() + row;
-            int* out = to.data() + row;
-            for (int j = first; j <= last; ++j) {
-                out[j] += e.x * x[j] + e.y * y[j] + e.z * z[j] >= least ? 1 : 0;
+    const std::span<const Vector3> ends = buckets_.Ends();
+    std::vector<Cap> countCaps, reachCaps;
+    CapsOf(grid, ends, radius_ + 1e-9, countCaps);
+    if (!wholeReach) {
+        CapsOf(grid, ends, reachRadius_, reachCaps);
+    }
+    ForEachWorkUnit(static_cast<std::size_t>(ChunkCount(grid)), workers, [&](std::size_t chunk) {
+        const int first = static_cast<int>(chunk) * kChunkRows;
+        const int rows = std::min(kChunkRows, grid.Size() - first);
+        const std::size_t base = grid.Index(0, first), length = grid.Index(0, rows);
+        std::fill_n(counts_.get() + base, length, 0);
+        std::fill_n(reach_.get() + base, length, wholeReach ? static_cast<int>(data.size()) : 0);
+        ChunkPoints points;
+        points.Fill(grid, first, rows);
+        // |u . p| >= from holds where u . p >= from or (-u) . p >= from;
+        // negation is exact, so this is DensityAt's comparison. Counts add
+        // up alike in any order.
+        auto add = [&](int* to, std::span<const Cap> caps, double least) {
+            for (const Cap& cap : caps) {
+                if (cap.Last < first || cap.First >= first + rows) {
+                    continue;
+                }
+                const Vector3& u = ends[cap.End / 2];
+                const Vector3 e = (cap.End & 1) != 0 ? Vector3{-u.x, -u.y, -u.z} : u;
+                ForEachCapRow(grid, cap, first, first + rows - 1, [&](int k, int j0, int j1) {
+                    const std::size_t row = grid.Index(0, k - first);
+                    const float* x = points.Xs.data() + row;
+                    const float* y = points.Ys.data() + row;
+                    const float* z = points.Zs.data() + row;
+                    int* out = to + base + row;
+                    for (int j = j0; j <= j1; ++j) {
+                        out[j] += e.x * x[j] + e.y * y[j] + e.z * z[j] >= least ? 1 : 0;
+                    }
+                });
             }
-        });
-    };
-    for (const Vector3& u : buckets_.Ends()) {
-        const Vector3 v{-u.x, -u.y, -u.z};
-        add(counts_, u, radius_ + 1e-9, from);
-        add(counts_, v, radius_ + 1e-9, from);
-        if (reachRadius_ < 0.5 * kPi) {
-            add(reach_, u, reachRadius_, reachCos);
-            add(reach_, v, reachRadius_, reachCos);
-        }
-    }
-    if (reachRadius_ >= 0.5 * kPi) {
-        reach_.assign(count, static_cast<int>(data.size()));
-    }
+        };
+        add(counts_.get(), countCaps, countFrom_);
+        add(reach_.get(), reachCaps, reachCos);
+    });
 }
 
 int CountField::Count(const Vector3& p) const {
@@ -599,7 +696,7 @@ FieldMaximum CountField::Maximum() const {
             const std::size_t node = grid_.Index(j, k);
             if (counts_[node] > bestCount) {
                 bestCount = counts_[node];
-                best.At = grid_.Point(node);
+                best.At = grid_.Point(j, k);
             }
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -36,15 +37,15 @@ public:
     std::size_t Index(int j, int k) const {
         return static_cast<std::size_t>(k) * (size_ + kPadding) + static_cast<std::size_t>(j);
     }
-    Vector3 Point(std::size_t node) const { return {Xs()[node], Ys()[node], Zs()[node]}; }
-    // The node components as separate arrays, 0 at invalid nodes and in the
-    // padding, indexed by Index. Single precision: the node's place need only be
-    // known, not exact, and half the memory halves the first-touch cost.
-    const float* Xs() const { return components_.data(); }
-    const float* Ys() const { return components_.data() + padded_; }
-    const float* Zs() const { return components_.data() + 2 * padded_; }
     std::size_t PaddedNodeCount() const { return padded_; }
     static constexpr int kPadding = 16;
+    // The node's place, each component rounded to single precision: the
+    // node's place need only be known, not exact, and every use of it takes
+    // these same numbers.
+    Vector3 Point(int j, int k) const;
+    // Writes those components of the valid nodes of row k to xs[j], ys[j] and
+    // zs[j]; leaves the other entries alone.
+    void RowPoints(int k, float* xs, float* ys, float* zs) const;
     // Valid columns of row k: [RowFirst, RowLast], empty when first > last.
     int RowFirst(int k) const { return rowFirst_[static_cast<std::size_t>(k)]; }
     int RowLast(int k) const { return rowLast_[static_cast<std::size_t>(k)]; }
@@ -72,8 +73,6 @@ private:
     double maxStretch_ = 1.0;
     std::vector<int> rowFirst_, rowLast_;
     std::size_t padded_ = 0;
-    std::vector<float> components_; // x, y, z arrays in one block: one allocation, reused
-                                    // by the allocator from one redraw to the next
 };
 
 // The local maximum of a field: its value in the field's units and where.
@@ -92,8 +91,11 @@ struct FieldMaximum {
 // tolerance. At 10,000 data and sigma 3 the cut-off angle is 6.6 degrees.
 class ExponentialField {
 public:
-    // data: n >= 1 unit vectors; concentration f > 1.
-    ExponentialField(std::span<const Vector3> data, double concentration, const NetGrid& grid);
+    // data: n >= 1 unit vectors; concentration f > 1. The sums are shared
+    // among up to `workers` threads by chunks of rows, each node's made in
+    // the same order whatever the number: the same field for every value.
+    ExponentialField(std::span<const Vector3> data, double concentration, const NetGrid& grid,
+                     int workers);
 
     const NetGrid& Grid() const { return grid_; }
     double CutOffAngle() const { return cutOffAngle_; } // radians, at most pi / 2
@@ -125,16 +127,17 @@ private:
     // Per node, in four arrays of one block: the value and, scaled by the
     // spacing h, the slopes along X and Y and the cross derivative (times
     // h^2). Single precision keeps 1e-7 of the value, far inside the 1%.
-    std::vector<float> nodes_;
-    const float* Array(int which) const { return nodes_.data() + which * grid_.PaddedNodeCount(); }
+    std::unique_ptr<float[]> nodes_;
+    const float* Array(int which) const { return nodes_.get() + which * grid_.PaddedNodeCount(); }
 };
 
 // Counts of the step methods: the data whose axis lies within the counting
 // circle, |cos| >= countFrom, compared exactly as DensityAt compares.
 class CountField {
 public:
-    // data: unit vectors; countFrom in (0, 1).
-    CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid);
+    // data: unit vectors; countFrom in (0, 1). Shared among up to `workers`
+    // threads by chunks of rows; the counts do not depend on their number.
+    CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid, int workers);
 
     const NetGrid& Grid() const { return grid_; }
     double Radius() const { return radius_; } // of the counting circle, radians
@@ -157,7 +160,7 @@ private:
     double countFrom_ = 0.0;
     double radius_ = 0.0;
     AxialBuckets buckets_;
-    std::vector<int> counts_;
-    std::vector<int> reach_; // per node: data within the counting radius + a cell diagonal
+    std::unique_ptr<int[]> counts_;
+    std::unique_ptr<int[]> reach_; // per node: data within the counting radius + a cell diagonal
     double reachRadius_ = 0.0;
 };

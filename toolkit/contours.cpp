@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <optional>
-#include <unordered_map>
 
 #include "angles.h"
 #include "density_grid.h"
@@ -36,6 +36,21 @@ double AngleBetween(const Vector3& a, const Vector3& b) {
     const Vector3 d{a.x - b.x, a.y - b.y, a.z - b.z};
     const Vector3 s{a.x + b.x, a.y + b.y, a.z + b.z};
     return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
+}
+
+// The squared chord between two unit vectors, and that of an angle: both
+// grow with the angle up to pi, so they compare as the angles do.
+double SquaredChord(const Vector3& a, const Vector3& b) {
+    const Vector3 d{a.x - b.x, a.y - b.y, a.z - b.z};
+    return Dot(d, d);
+}
+
+double SquaredChordOf(double angle) {
+    if (angle >= kPi) {
+        return 4.0;
+    }
+    const double half = std::sin(0.5 * angle);
+    return 4.0 * half * half;
 }
 
 // The point at angle t from p along the unit tangent n.
@@ -81,6 +96,9 @@ public:
     virtual Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const = 0;
     // Segments shorter than this are not split further.
     virtual double FinestSegment() const { return 1e-9; }
+    // A point of the level near p found by the field's own quicker means, or
+    // nothing, leaving the search to the caller.
+    virtual std::optional<Vector3> Settle(const Vector3&) const { return std::nullopt; }
 };
 
 // Exponential Kamb: the interpolated sum. On the level means within 0.2% of
@@ -88,7 +106,7 @@ public:
 class SmoothLevel final : public LevelField {
 public:
     SmoothLevel(const ExponentialField& field, double level, double tolerance)
-        : field_(field), level_(level), tolerance_(tolerance) {}
+        : field_(field), level_(level), tolerance_(tolerance), settled_(1e-4 * tolerance) {}
 
     bool NodeAbove(std::size_t node) const override { return field_.NodeValue(node) >= level_; }
 
@@ -141,17 +159,40 @@ public:
                 }
                 side = 1;
             }
-            if (g == 0.0) {
+            if (std::fabs(g) <= settled_) {
                 return at(t);
             }
         }
         return at(std::fabs(g0) < std::fabs(g1) ? t0 : t1);
     }
 
+    // Newton's method on the interpolated sum in net coordinates, each step
+    // along its gradient: a few steps where the search takes a dozen.
+    std::optional<Vector3> Settle(const Vector3& p) const override {
+        if (!(p.z > -0.99)) {
+            return std::nullopt;
+        }
+        NetPoint q = NetOf(p);
+        for (int step = 0; step < 8; ++step) {
+            double gx = 0.0, gy = 0.0;
+            const double g = field_.InterpolateNet(q, &gx, &gy) - level_;
+            if (std::fabs(g) <= settled_) {
+                return PointOfNet(q.X, q.Y);
+            }
+            const double g2 = gx * gx + gy * gy;
+            if (!std::isfinite(g) || !(g2 > 0.0)) {
+                return std::nullopt;
+            }
+            q = {q.X - g * gx / g2, q.Y - g * gy / g2};
+        }
+        return std::nullopt;
+    }
+
 private:
     const ExponentialField& field_;
     double level_;
     double tolerance_;
+    double settled_; // a crossing whose sum is this close to the level is taken as found
 };
 
 // Kamb and 1% area: the count. The level cannot be met, only crossed, so a
@@ -208,10 +249,36 @@ struct Chain {
     bool Closed = false;
 };
 
-// A grid cell that the level may cross: the least and largest corner value.
-struct CellSpan {
-    double Low, High;
-    int J, K;
+// A grid cell as (j, k) in one number: j in the low 16 bits, k above.
+std::uint32_t PackedCell(int j, int k) {
+    return static_cast<std::uint32_t>(j) | (static_cast<std::uint32_t>(k) << 16);
+}
+
+// Vertices of one level by grid edge: open addressing over the edge ids,
+// sized for the level's cells (each adds at most two vertices of its own).
+class EdgeVertices {
+public:
+    explicit EdgeVertices(std::size_t cells) {
+        std::size_t capacity = 16;
+        while (capacity < 4 * cells) {
+            capacity *= 2;
+        }
+        slots_.assign(capacity, {0, -1});
+        mask_ = capacity - 1;
+    }
+    // The vertex of the edge, or -1 with the slot to fill remembered.
+    int& Slot(std::size_t id) {
+        std::size_t i = (id * 0x9E3779B97F4A7C15ull >> 20) & mask_;
+        while (slots_[i].second >= 0 && slots_[i].first != id) {
+            i = (i + 1) & mask_;
+        }
+        slots_[i].first = id;
+        return slots_[i].second;
+    }
+
+private:
+    std::vector<std::pair<std::size_t, int>> slots_;
+    std::size_t mask_ = 0;
 };
 
 // Marching squares over the cells whose corners straddle the level. Segments
@@ -220,27 +287,24 @@ struct CellSpan {
 // higher side lies to the right in (X north, Y east): to the left as drawn.
 // Saddles are split by the density at the cell's centre.
 std::vector<Chain> TraceLevel(const NetGrid& grid, const LevelField& field,
-                              std::span<const CellSpan> cells, double level) {
+                              std::span<const std::uint32_t> cells) {
     std::vector<Vector3> vertices;
     std::vector<int> next;
     std::vector<char> entered;
-    std::unordered_map<std::size_t, int> vertexOfEdge;
+    EdgeVertices vertexOfEdge(cells.size());
     // Edge ids: 2 (node index) for the edge towards +X, + 1 for the one towards +Y.
     auto vertexOf = [&](int j, int k, int dj, int dk) {
-        const std::size_t id = 2 * grid.Index(j, k) + (dk == 1 ? 1 : 0);
-        const auto [it, added] = vertexOfEdge.try_emplace(id, static_cast<int>(vertices.size()));
-        if (added) {
+        int& vertex = vertexOfEdge.Slot(2 * grid.Index(j, k) + (dk == 1 ? 1 : 0));
+        if (vertex < 0) {
+            vertex = static_cast<int>(vertices.size());
             vertices.push_back(field.EdgeCrossing(j, k, dj, dk));
             next.push_back(-1);
             entered.push_back(0);
         }
-        return it->second;
+        return vertex;
     };
-    for (const CellSpan& cell : cells) {
-        if (cell.High < level || !(cell.Low < level)) {
-            continue;
-        }
-        const int j = cell.J, k = cell.K;
+    for (const std::uint32_t cell : cells) {
+        const int j = static_cast<int>(cell & 0xFFFF), k = static_cast<int>(cell >> 16);
         // Corners counterclockwise from (j, k); edge e runs from corner e to e + 1.
         const bool above[4] = {
             field.NodeAbove(grid.Index(j, k)), field.NodeAbove(grid.Index(j + 1, k)),
@@ -456,15 +520,21 @@ void Refine(const LevelField& field, const Vector3& before, const Vector3& a, co
     // boundary (two circles meeting at a sharp angle) can cross the chord
     // itself, so the chord is searched last.
     // Nor may it lie above the primitive.
+    // Angles compared through their chords, which grow with them.
+    const double far = SquaredChordOf(1.5 * length), apart = SquaredChordOf(0.25 * length);
+    const bool openBefore = SquaredChord(before, a) < 1e-24;
+    const bool openAfter = SquaredChord(after, b) < 1e-24;
     const Accept progress = [&](const Vector3& q) {
-        if (q.z < -1e-9 || std::max(AngleBetween(a, q), AngleBetween(q, b)) > 1.5 * length) {
+        if (q.z < -1e-9 || std::max(SquaredChord(a, q), SquaredChord(q, b)) > far) {
             return false;
         }
-        const double apart = 0.25 * length;
-        return (AngleBetween(before, a) < 1e-12 || AngleBetween(q, before) > apart) &&
-               (AngleBetween(after, b) < 1e-12 || AngleBetween(q, after) > apart);
+        return (openBefore || SquaredChord(q, before) > apart) &&
+               (openAfter || SquaredChord(q, after) > apart);
     };
-    std::optional<Vector3> c;
+    std::optional<Vector3> c = field.Settle(ea);
+    if (c && !progress(*c)) {
+        c.reset();
+    }
     for (double width = 0.5 * length; !c && width <= 2.0 * length; width *= 2.0) {
         c = CrossingNear(field, ea, n, width, progress);
     }
@@ -523,9 +593,9 @@ ContourLine Finish(const LevelField& field, const Chain& chain) {
 }
 
 std::vector<ContourLine> LinesOf(const NetGrid& grid, const LevelField& field,
-                                 std::span<const CellSpan> cells, double level) {
+                                 std::span<const std::uint32_t> cells) {
     std::vector<ContourLine> lines;
-    for (const Chain& chain : TraceLevel(grid, field, cells, level)) {
+    for (const Chain& chain : TraceLevel(grid, field, cells)) {
         for (const Chain& part : ClipToLowerHemisphere(field, chain)) {
             lines.push_back(Finish(field, part));
         }
@@ -533,25 +603,49 @@ std::vector<ContourLine> LinesOf(const NetGrid& grid, const LevelField& field,
     return lines;
 }
 
-// The cells that some level in [lowest, highest] crosses, in grid order.
+// The cells that each level crosses (a corner below it, one at or above
+// it), in grid order: those of level i are Cells[First[i]] up to
+// Cells[First[i + 1]]. Levels ascending, in the units of value(node).
+struct LevelCells {
+    std::vector<std::size_t> First;
+    std::vector<std::uint32_t> Cells;
+    std::span<const std::uint32_t> Of(std::size_t level) const {
+        return std::span<const std::uint32_t>(Cells).subspan(First[level],
+                                                             First[level + 1] - First[level]);
+    }
+};
+
 template <class Value>
-std::vector<CellSpan> CellSpans(const NetGrid& grid, Value value, double lowest, double highest) {
-    std::vector<CellSpan> cells;
-    for (int k = 0; k + 1 < grid.Size(); ++k) {
-        for (int j = grid.RowFirst(k); j < grid.RowLast(k); ++j) {
-            if (!grid.CellValid(j, k)) {
-                continue;
-            }
-            const double v[4] = {value(grid.Index(j, k)), value(grid.Index(j + 1, k)),
-                                 value(grid.Index(j, k + 1)), value(grid.Index(j + 1, k + 1))};
-            const double low = std::min({v[0], v[1], v[2], v[3]});
-            const double high = std::max({v[0], v[1], v[2], v[3]});
-            if (high >= lowest && low < highest) {
-                cells.push_back({low, high, j, k});
+LevelCells CellsOfLevels(const NetGrid& grid, Value value, std::span<const double> levels) {
+    LevelCells out;
+    out.First.assign(levels.size() + 1, 0);
+    // Levels i0 <= i < i1 lie in (low, high]; counted first, then placed.
+    auto forEachCell = [&](auto&& visit) {
+        for (int k = 0; k + 1 < grid.Size(); ++k) {
+            for (int j = grid.RowFirst(k); j < grid.RowLast(k); ++j) {
+                if (!grid.CellValid(j, k)) {
+                    continue;
+                }
+                const double v[4] = {value(grid.Index(j, k)), value(grid.Index(j + 1, k)),
+                                     value(grid.Index(j, k + 1)), value(grid.Index(j + 1, k + 1))};
+                const double low = std::min({v[0], v[1], v[2], v[3]});
+                const double high = std::max({v[0], v[1], v[2], v[3]});
+                const auto i0 = std::upper_bound(levels.begin(), levels.end(), low);
+                const auto i1 = std::upper_bound(i0, levels.end(), high);
+                for (auto i = i0; i != i1; ++i) {
+                    visit(static_cast<std::size_t>(i - levels.begin()), j, k);
+                }
             }
         }
+    };
+    forEachCell([&](std::size_t i, int, int) { ++out.First[i + 1]; });
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        out.First[i + 1] += out.First[i];
     }
-    return cells;
+    out.Cells.resize(out.First.back());
+    std::vector<std::size_t> fill(out.First.begin(), out.First.end() - 1);
+    forEachCell([&](std::size_t i, int j, int k) { out.Cells[fill[i]++] = PackedCell(j, k); });
+    return out;
 }
 
 std::vector<double> CleanLevels(std::span<const double> levels) {
@@ -623,20 +717,20 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
         if (levels.empty()) {
             values = DefaultContourLevels(settings.Method, out.Maximum);
         }
-        const std::vector<CellSpan> cells =
-            values.empty() ? std::vector<CellSpan>{}
-                           : CellSpans(
-                                 grid, [&](std::size_t node) { return field.NodeValue(node); },
-                                 values.front() / kernel.Scale, values.back() / kernel.Scale);
+        std::vector<double> sums;
+        for (const double value : values) {
+            sums.push_back(value / kernel.Scale);
+        }
+        const LevelCells cells = CellsOfLevels(
+            grid, [&](std::size_t node) { return field.NodeValue(node); }, sums);
         out.Levels.resize(values.size());
         ForEachWorkUnit(values.size(), workers, [&](std::size_t i) {
             const double value = values[i];
             ContourLevel& level = out.Levels[i];
             level.Value = value;
             if (value > 0.0 && value <= out.Maximum) {
-                const double sum = value / kernel.Scale;
-                const SmoothLevel at(field, sum, kSmoothTolerance * top.Value);
-                level.Lines = LinesOf(grid, at, cells, sum);
+                const SmoothLevel at(field, sums[i], kSmoothTolerance * top.Value);
+                level.Lines = LinesOf(grid, at, cells.Of(i));
             }
         });
         return out;
@@ -654,19 +748,10 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
     if (levels.empty()) {
         values = DefaultContourLevels(settings.Method, out.Maximum);
     }
-    const std::vector<CellSpan> cells =
-        values.empty() ? std::vector<CellSpan>{}
-                       : CellSpans(
-                             grid, [&](std::size_t node) { return double(field.NodeCount(node)); },
-                             std::floor(values.front() / kernel.Scale),
-                             std::ceil(values.back() / kernel.Scale) + 1.0);
-    out.Levels.resize(values.size());
-    ForEachWorkUnit(values.size(), workers, [&](std::size_t i) {
-        const double value = values[i];
-        ContourLevel& level = out.Levels[i];
-        level.Value = value;
-        // The least count whose density, computed as DensityAt computes it,
-        // reaches the level.
+    // The least count whose density, computed as DensityAt computes it,
+    // reaches each level.
+    std::vector<double> thresholds;
+    for (const double value : values) {
         int threshold = static_cast<int>(std::ceil(value / kernel.Scale));
         while (threshold > 0 && kernel.Scale * static_cast<double>(threshold - 1) >= value) {
             --threshold;
@@ -674,9 +759,19 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
         while (kernel.Scale * static_cast<double>(threshold) < value) {
             ++threshold;
         }
+        thresholds.push_back(threshold);
+    }
+    const LevelCells cells = CellsOfLevels(
+        grid, [&](std::size_t node) { return double(field.NodeCount(node)); }, thresholds);
+    out.Levels.resize(values.size());
+    ForEachWorkUnit(values.size(), workers, [&](std::size_t i) {
+        const double value = values[i];
+        const int threshold = static_cast<int>(thresholds[i]);
+        ContourLevel& level = out.Levels[i];
+        level.Value = value;
         if (value > 0.0 && threshold >= 1 && threshold <= topCount) {
             const StepLevel at(field, threshold);
-            level.Lines = LinesOf(grid, at, cells, threshold);
+            level.Lines = LinesOf(grid, at, cells.Of(i));
         }
     });
     return out;

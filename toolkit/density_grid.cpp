@@ -251,6 +251,11 @@ Hermite HermiteAt(double t) {
     const double s = 1.0 - t;
     return {(1.0 + 2.0 * t) * s * s, t * t * (3.0 - 2.0 * t), t * s * s, -t * t * s};
 }
+// Their derivatives in t.
+Hermite HermiteSlopeAt(double t) {
+    return {6.0 * t * (t - 1.0), 6.0 * t * (1.0 - t), (3.0 * t - 1.0) * (t - 1.0),
+            t * (3.0 * t - 2.0)};
+}
 
 } // namespace
 
@@ -411,7 +416,7 @@ ExponentialField::ExponentialField(std::span<const Vector3> data, double concent
     });
 }
 
-double ExponentialField::InterpolateNet(NetPoint q) const {
+double ExponentialField::InterpolateNet(NetPoint q, double* slopeX, double* slopeY) const {
     int j = 0, k = 0;
     double u = 0.0, v = 0.0;
     if (!grid_.Locate(q, j, k, u, v)) {
@@ -419,13 +424,21 @@ double ExponentialField::InterpolateNet(NetPoint q) const {
     }
     const Hermite hu = HermiteAt(u), hv = HermiteAt(v);
     const float *value = Array(0), *dx = Array(1), *dy = Array(2), *dxy = Array(3);
+    const std::size_t n00 = grid_.Index(j, k), n10 = grid_.Index(j + 1, k);
+    const std::size_t n01 = grid_.Index(j, k + 1), n11 = grid_.Index(j + 1, k + 1);
     auto corner = [&](std::size_t n, double au, double bu, double av, double bv) {
         return value[n] * au * av + dx[n] * bu * av + dy[n] * au * bv + dxy[n] * bu * bv;
     };
-    return corner(grid_.Index(j, k), hu.A0, hu.B0, hv.A0, hv.B0) +
-           corner(grid_.Index(j + 1, k), hu.A1, hu.B1, hv.A0, hv.B0) +
-           corner(grid_.Index(j, k + 1), hu.A0, hu.B0, hv.A1, hv.B1) +
-           corner(grid_.Index(j + 1, k + 1), hu.A1, hu.B1, hv.A1, hv.B1);
+    auto sum = [&](const Hermite& a, const Hermite& b) {
+        return corner(n00, a.A0, a.B0, b.A0, b.B0) + corner(n10, a.A1, a.B1, b.A0, b.B0) +
+               corner(n01, a.A0, a.B0, b.A1, b.B1) + corner(n11, a.A1, a.B1, b.A1, b.B1);
+    };
+    if (slopeX != nullptr && slopeY != nullptr) {
+        const double perSpacing = 1.0 / grid_.Spacing();
+        *slopeX = sum(HermiteSlopeAt(u), hv) * perSpacing;
+        *slopeY = sum(hu, HermiteSlopeAt(v)) * perSpacing;
+    }
+    return sum(hu, hv);
 }
 
 double ExponentialField::Interpolate(const Vector3& p) const {
@@ -455,6 +468,9 @@ double ExponentialField::EdgeRoot(int j, int k, int dj, int dk, double level) co
     double t = f0 / (f0 - f1);
     for (int iteration = 0; iteration < 60; ++iteration) {
         const double g = value(t);
+        if (g == 0.0) {
+            return t;
+        }
         if ((g >= 0.0) == loAbove) {
             lo = t;
         } else {
@@ -462,7 +478,9 @@ double ExponentialField::EdgeRoot(int j, int k, int dj, int dk, double level) co
         }
         const double slopeAt = derivative(t);
         double next = slopeAt != 0.0 ? t - g / slopeAt : 0.5 * (lo + hi);
-        if (!(next > lo && next < hi)) {
+        // A step that stays put has converged; only one that leaves the
+        // bracket is replaced by bisection.
+        if (!(next >= lo && next <= hi)) {
             next = 0.5 * (lo + hi);
         }
         if (std::fabs(next - t) < 1e-13 || hi - lo < 1e-13) {

@@ -103,7 +103,8 @@ public:
     // The interpolated sum at a point of the lower hemisphere or the valid
     // ring beyond it; NaN elsewhere.
     double Interpolate(const Vector3& p) const;
-    double InterpolateNet(NetPoint q) const;
+    // With slopes, also its derivatives along X and Y there.
+    double InterpolateNet(NetPoint q, double* slopeX = nullptr, double* slopeY = nullptr) const;
     // Place t in [0, 1] along the grid edge from node (j, k) to (j + dj, k + dk)
     // (one of dj, dk is 1, the other 0) where the interpolated sum equals
     // level; the two nodes must lie on either side of it.

@@ -4,7 +4,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 
 #include "work_units.h"
 
@@ -35,17 +34,27 @@ double AngleBetween(const Vector3& a, const Vector3& b) {
 // in the cap; near the zenith that bound grows without limit, so there every
 // valid node of the grid is taken.
 struct Cap {
-    double X = 0.0, Y = 0.0;  // the end's net point
-    double Reach = -1.0;      // net radius bound; < 0: every valid node
-    int First = 0, Last = -1; // rows
-    std::uint32_t End = 0;    // 2 (index into the ends) + 1 for the upper end
+    double X, Y;       // the end's net point
+    double Reach;      // net radius bound; < 0: every valid node
+    int First, Last;   // rows
+    std::uint32_t End; // 2 (index into the ends) + 1 for the upper end
 };
 
 // The caps of the lower ends u and of -u, in the ends' order (u before -u),
 // leaving out those that miss the valid region.
-void CapsOf(const NetGrid& grid, std::span<const Vector3> ends, double radius,
-            std::vector<Cap>& caps) {
-    caps.clear();
+class Caps {
+public:
+    Caps(const NetGrid& grid, std::span<const Vector3> ends, double radius);
+    const Cap* begin() const { return caps_.get(); }
+    const Cap* end() const { return caps_.get() + count_; }
+
+private:
+    GridArray<Cap> caps_;
+    std::size_t count_ = 0;
+};
+
+Caps::Caps(const NetGrid& grid, std::span<const Vector3> ends, double radius)
+    : caps_(MakeGridArray<Cap>(2 * ends.size())) {
     const double perSpacing = 1.0 / grid.Spacing();
     const double origin = grid.Coordinate(0);
     const int last = grid.Size() - 1;
@@ -57,10 +66,7 @@ void CapsOf(const NetGrid& grid, std::span<const Vector3> ends, double radius,
             if (polar - radius > grid.ValidPolarAngle()) {
                 continue;
             }
-            Cap cap;
-            cap.End = static_cast<std::uint32_t>(2 * i + (upper ? 1 : 0));
-            cap.First = 0;
-            cap.Last = last;
+            Cap cap{0.0, 0.0, -1.0, 0, last, static_cast<std::uint32_t>(2 * i + (upper ? 1 : 0))};
             if (polar + radius < 2.6) {
                 const NetPoint centre = NetOf(e);
                 cap.X = centre.X;
@@ -72,7 +78,7 @@ void CapsOf(const NetGrid& grid, std::span<const Vector3> ends, double radius,
                                               (centre.Y + cap.Reach - origin) * perSpacing)));
             }
             if (cap.First <= cap.Last) {
-                caps.push_back(cap);
+                caps_[count_++] = cap;
             }
         }
     }
@@ -331,7 +337,7 @@ ExponentialField::ExponentialField(std::span<const Vector3> data, double concent
     const std::size_t count = grid.PaddedNodeCount();
     // Left uninitialised: each chunk of rows clears its own, so that the
     // threads share the first touch of the pages.
-    nodes_ = std::make_unique_for_overwrite<float[]>(4 * count);
+    nodes_ = MakeGridArray<float>(4 * count);
     float* const value = nodes_.get();
     float* const dx = value + count;
     float* const dy = dx + count;
@@ -343,8 +349,7 @@ ExponentialField::ExponentialField(std::span<const Vector3> data, double concent
     const double from = cutOffCos_;
     const double above = std::nextafter(static_cast<float>(from), 2.0f);
     const std::span<const Vector3> ends = buckets_.Ends();
-    std::vector<Cap> caps;
-    CapsOf(grid, ends, cutOffAngle_, caps);
+    const Caps caps(grid, ends, cutOffAngle_);
     // Per node: the sum S and the weighted sum G of the ends, held in the
     // arrays that later keep the value and slopes.
     ForEachWorkUnit(static_cast<std::size_t>(ChunkCount(grid)), workers, [&](std::size_t chunk) {
@@ -605,17 +610,14 @@ CountField::CountField(std::span<const Vector3> data, double countFrom, const Ne
     : grid_(grid), countFrom_(countFrom), radius_(std::acos(countFrom)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(countFrom))) {
     const std::size_t count = grid.PaddedNodeCount();
-    counts_ = std::make_unique_for_overwrite<int[]>(count);
-    reach_ = std::make_unique_for_overwrite<int[]>(count);
+    counts_ = MakeGridArray<int>(count);
+    reach_ = MakeGridArray<int>(count);
     reachRadius_ = radius_ + grid.Spacing() * std::sqrt(2.0) * grid.MaxStretch() + 1e-9;
     const bool wholeReach = reachRadius_ >= 0.5 * kPi;
     const double reachCos = std::cos(std::min(reachRadius_, 0.5 * kPi));
     const std::span<const Vector3> ends = buckets_.Ends();
-    std::vector<Cap> countCaps, reachCaps;
-    CapsOf(grid, ends, radius_ + 1e-9, countCaps);
-    if (!wholeReach) {
-        CapsOf(grid, ends, reachRadius_, reachCaps);
-    }
+    const Caps countCaps(grid, ends, radius_ + 1e-9);
+    const Caps reachCaps(grid, ends, wholeReach ? 0.0 : reachRadius_);
     ForEachWorkUnit(static_cast<std::size_t>(ChunkCount(grid)), workers, [&](std::size_t chunk) {
         const int first = static_cast<int>(chunk) * kChunkRows;
         const int rows = std::min(kChunkRows, grid.Size() - first);
@@ -627,7 +629,7 @@ CountField::CountField(std::span<const Vector3> data, double countFrom, const Ne
         // |u . p| >= from holds where u . p >= from or (-u) . p >= from;
         // negation is exact, so this is DensityAt's comparison. Counts add
         // up alike in any order.
-        auto add = [&](int* to, std::span<const Cap> caps, double least) {
+        auto add = [&](int* to, const Caps& caps, double least) {
             for (const Cap& cap : caps) {
                 if (cap.Last < first || cap.First >= first + rows) {
                     continue;
@@ -647,7 +649,9 @@ CountField::CountField(std::span<const Vector3> data, double countFrom, const Ne
             }
         };
         add(counts_.get(), countCaps, countFrom_);
-        add(reach_.get(), reachCaps, reachCos);
+        if (!wholeReach) {
+            add(reach_.get(), reachCaps, reachCos);
+        }
     });
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <span>
 #include <vector>
 
 #include "axial_buckets.h"
 #include "direction.h"
+#include "grid_memory.h"
 
 // The density fields that the contour tracer reads: values on a square grid
 // over the equal-area net, plus exact local evaluations. Sphere angles in
@@ -128,7 +128,7 @@ private:
     // Per node, in four arrays of one block: the value and, scaled by the
     // spacing h, the slopes along X and Y and the cross derivative (times
     // h^2). Single precision keeps 1e-7 of the value, far inside the 1%.
-    std::unique_ptr<float[]> nodes_;
+    GridArray<float> nodes_;
     const float* Array(int which) const { return nodes_.get() + which * grid_.PaddedNodeCount(); }
 };
 
@@ -161,7 +161,7 @@ private:
     double countFrom_ = 0.0;
     double radius_ = 0.0;
     AxialBuckets buckets_;
-    std::unique_ptr<int[]> counts_;
-    std::unique_ptr<int[]> reach_; // per node: data within the counting radius + a cell diagonal
+    GridArray<int> counts_;
+    GridArray<int> reach_; // per node: data within the counting radius + a cell diagonal
     double reachRadius_ = 0.0;
 };

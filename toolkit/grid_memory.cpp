@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // Below this a huge page would cost more to clear than the faults it saves.
-constexpr std::size_t kHugeFrom = std::size_t{256} << 10;
+constexpr std::size_t kHugeFrom = std::size_t{128} << 10;
 
 } // namespace
 

@@ -17,9 +17,9 @@ struct GridMemoryFree {
 };
 template <class T> using GridArray = std::unique_ptr<T[], GridMemoryFree>;
 
-// count elements of a trivial type, uninitialised.
+// count elements of a type that the allocation itself brings to life
+// (trivially copyable and destructible), uninitialised.
 template <class T> GridArray<T> MakeGridArray(std::size_t count) {
-    static_assert(std::is_trivially_default_constructible_v<T> &&
-                  std::is_trivially_destructible_v<T>);
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
     return GridArray<T>(static_cast<T*>(AllocateGridMemory(count * sizeof(T))));
 }

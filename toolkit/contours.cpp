@@ -53,10 +53,40 @@ double SquaredChordOf(double angle) {
     return 4.0 * half * half;
 }
 
-// The point at angle t from p along the unit tangent n.
-Vector3 Along(const Vector3& p, const Vector3& n, double t) {
-    const double c = std::cos(t), s = std::sin(t);
+// The point at angle t from p along the unit tangent n, given cos t and sin t.
+Vector3 Along(const Vector3& p, const Vector3& n, double c, double s) {
     return {p.x * c + n.x * s, p.y * c + n.y * s, p.z * c + n.z * s};
+}
+
+Vector3 Along(const Vector3& p, const Vector3& n, double t) {
+    return Along(p, n, std::cos(t), std::sin(t));
+}
+
+// cos and sin of the eight directions i pi / 4 about a point, and of the
+// step methods' half width: taken once, not at every probe.
+struct Probes {
+    double Cos[8], Sin[8];
+    double HalfCos, HalfSin;
+};
+const Probes& ProbeAngles() {
+    static const Probes probes = [] {
+        Probes p{};
+        for (int i = 0; i < 8; ++i) {
+            p.Cos[i] = std::cos(i * (kPi / 4.0));
+            p.Sin[i] = std::sin(i * (kPi / 4.0));
+        }
+        p.HalfCos = std::cos(kStepHalfWidth);
+        p.HalfSin = std::sin(kStepHalfWidth);
+        return p;
+    }();
+    return probes;
+}
+
+// The direction i of eight about p, with n and m = p x n as its axes.
+Vector3 ProbeDirection(const Vector3& n, const Vector3& m, int i) {
+    const Probes& probes = ProbeAngles();
+    const double c = probes.Cos[i], s = probes.Sin[i];
+    return {n.x * c + m.x * s, n.y * c + m.y * s, n.z * c + m.z * s};
 }
 
 // The unit tangent at p nearest to n.
@@ -220,12 +250,13 @@ public:
     bool OnLevel(const Vector3& p, const Vector3& n) const override {
         const Vector3 m = Cross(p, n);
         bool seen[2] = {false, false};
+        const Probes& probes = ProbeAngles();
+        // The probes lie kStepHalfWidth from p: the data near it decide them all.
+        int inside = 0;
+        field_.Near(p, kStepHalfWidth + 1e-9, inside, open_);
         for (int i = 0; i < 8; ++i) {
-            const double angle = i * (kPi / 4.0);
-            const Vector3 d{n.x * std::cos(angle) + m.x * std::sin(angle),
-                            n.y * std::cos(angle) + m.y * std::sin(angle),
-                            n.z * std::cos(angle) + m.z * std::sin(angle)};
-            seen[Above(Along(p, d, kStepHalfWidth)) ? 1 : 0] = true;
+            const Vector3 q = Along(p, ProbeDirection(n, m, i), probes.HalfCos, probes.HalfSin);
+            seen[field_.CountAmong(q, inside, open_) >= threshold_ ? 1 : 0] = true;
             if (seen[0] && seen[1]) {
                 return true;
             }
@@ -242,6 +273,7 @@ public:
 private:
     const CountField& field_;
     int threshold_;
+    mutable std::vector<Vector3> open_; // scratch of OnLevel; a level is traced by one thread
 };
 
 struct Chain {
@@ -411,12 +443,9 @@ std::optional<Vector3> CrossingAround(const LevelField& field, const Vector3& p,
     const bool here = field.Above(p);
     const Vector3 m = Cross(p, n);
     for (double r = std::min(kStepHalfWidth, reach); r <= reach; r *= 2.0) {
+        const double cr = std::cos(r), sr = std::sin(r);
         for (int i = 0; i < 8; ++i) {
-            const double angle = i * (kPi / 4.0);
-            const Vector3 d{n.x * std::cos(angle) + m.x * std::sin(angle),
-                            n.y * std::cos(angle) + m.y * std::sin(angle),
-                            n.z * std::cos(angle) + m.z * std::sin(angle)};
-            const Vector3 q = Along(p, d, r);
+            const Vector3 q = Along(p, ProbeDirection(n, m, i), cr, sr);
             if (field.Above(q) != here) {
                 const Vector3 c = field.ArcCrossing(p, q);
                 if (accept(c)) {
@@ -630,6 +659,9 @@ LevelCells CellsOfLevels(const NetGrid& grid, Value value, std::span<const doubl
                                      value(grid.Index(j, k + 1)), value(grid.Index(j + 1, k + 1))};
                 const double low = std::min({v[0], v[1], v[2], v[3]});
                 const double high = std::max({v[0], v[1], v[2], v[3]});
+                if (levels.empty() || high < levels.front() || !(low < levels.back())) {
+                    continue;
+                }
                 const auto i0 = std::upper_bound(levels.begin(), levels.end(), low);
                 const auto i1 = std::upper_bound(i0, levels.end(), high);
                 for (auto i = i0; i != i1; ++i) {

@@ -664,28 +664,58 @@ int CountField::Count(const Vector3& p) const {
     return count;
 }
 
-// Bisection of the arc. The data whose circle cannot cross what is left of
-// the arc are settled once (counted in `inside` or dropped), so each step
-// tests only the few circles that pass near the crossing.
-Vector3 CountField::Crossing(const Vector3& a, const Vector3& b, int threshold) const {
-    constexpr double kMargin = 1e-9;
-    Vector3 lo = a, hi = b; // lo keeps a's side
+// Angles are padded by this much before data are settled as inside or
+// outside, far more than the rounding of the cosines compared.
+constexpr double kSettleMargin = 1e-9;
+
+void CountField::Near(const Vector3& p, double margin, int& inside,
+                      std::vector<Vector3>& open) const {
+    open.clear();
+    inside = 0;
     const std::span<const Vector3> ends = buckets_.Ends();
-    double half = 0.5 * AngleBetween(a, b);
-    Vector3 mid = Normalized({a.x + b.x, a.y + b.y, a.z + b.z});
-    std::vector<Vector3> open;
-    const double reachCos = std::cos(std::min(radius_ + half + kMargin, 0.5 * kPi));
-    buckets_.ForEachNear(mid, radius_ + half + kMargin, [&](std::size_t i) {
-        if (std::fabs(Dot(ends[i], mid)) >= reachCos) {
+    const double innerAngle = radius_ - margin - kSettleMargin;
+    const double innerCos = innerAngle > 0.0 ? std::cos(innerAngle) : 2.0;
+    const double outerAngle = radius_ + margin + kSettleMargin;
+    const double outerCos = std::cos(std::min(outerAngle, 0.5 * kPi));
+    buckets_.ForEachNear(p, outerAngle, [&](std::size_t i) {
+        const double c = std::fabs(Dot(ends[i], p));
+        if (c >= innerCos) {
+            ++inside;
+        } else if (c >= outerCos) {
             open.push_back(ends[i]);
         }
     });
+}
+
+int CountField::CountAmong(const Vector3& q, int inside, std::span<const Vector3> open) const {
+    int count = inside;
+    for (const Vector3& u : open) {
+        count += std::fabs(Dot(u, q)) >= countFrom_ ? 1 : 0;
+    }
+    return count;
+}
+
+// Bisection of the arc. The data whose circle cannot cross what is left of
+// the arc are settled once (counted in `inside` or dropped), so each step
+// tests only the few circles that pass near the crossing. The bounds of
+// that test are taken afresh every fourth step: older ones, for a longer
+// arc, settle fewer data but never one wrongly.
+Vector3 CountField::Crossing(const Vector3& a, const Vector3& b, int threshold) const {
+    Vector3 lo = a, hi = b; // lo keeps a's side
+    double half = 0.5 * AngleBetween(a, b);
+    Vector3 mid = Normalized({a.x + b.x, a.y + b.y, a.z + b.z});
+    thread_local std::vector<Vector3> open;
     int inside = 0;
-    const bool loAbove = Count(a) >= threshold;
+    Near(mid, half, inside, open);
+    // a lies within half of mid: the open data and those inside decide it.
+    const bool loAbove = CountAmong(a, inside, open) >= threshold;
+    double innerCos = 2.0, outerCos = -1.0;
     for (int step = 0; step < 80 && half > 0.5e-10; ++step) {
-        const double innerAngle = radius_ - half - kMargin;
-        const double innerCos = innerAngle > 0.0 ? std::cos(innerAngle) : 2.0;
-        const double outerCos = std::cos(std::min(radius_ + half + kMargin, 0.5 * kPi));
+        if (step % 4 == 0) {
+            const double innerAngle = radius_ - half - kSettleMargin;
+            innerCos = innerAngle > 0.0 ? std::cos(innerAngle) : 2.0;
+            outerCos = std::cos(std::min(radius_ + half + kSettleMargin, 0.5 * kPi));
+        }
         int count = inside;
         std::size_t kept = 0;
         for (const Vector3& u : open) {

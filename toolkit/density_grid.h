@@ -144,6 +144,12 @@ public:
     double Radius() const { return radius_; } // of the counting circle, radians
     int NodeCount(std::size_t node) const { return counts_[node]; }
     int Count(const Vector3& p) const;
+    // The data that decide the count within angle margin of p: `inside`
+    // counts those within the counting radius of every such point, `open`
+    // (cleared first) holds those whose counting circle passes nearer p.
+    // CountAmong then gives Count(q), exactly, for every q that near p.
+    void Near(const Vector3& p, double margin, int& inside, std::vector<Vector3>& open) const;
+    int CountAmong(const Vector3& q, int inside, std::span<const Vector3> open) const;
     // A point of the great-circle arc from a to b (unit, less than 90
     // degrees apart) within 1e-10 rad of where the count crosses from below
     // threshold to threshold or more; a and b must lie on either side.

@@ -121,6 +121,11 @@ public:
     virtual bool Above(const Vector3& p) const = 0;
     // Whether p lies on the level; n is a unit tangent across the line.
     virtual bool OnLevel(const Vector3& p, const Vector3& n) const = 0;
+    // Both OnLevel(p, n) and OnLevel(q, nq), for two points close together.
+    virtual bool BothOnLevel(const Vector3& p, const Vector3& n, const Vector3& q,
+                             const Vector3& nq) const {
+        return OnLevel(p, n) && OnLevel(q, nq);
+    }
     // A point of the arc from a to b where the level is crossed; a and b lie
     // on either side.
     virtual Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const = 0;
@@ -248,12 +253,32 @@ public:
     // Eight points about p, so that a thin wedge of either side that the
     // line cuts across counts as near, in whatever direction it lies.
     bool OnLevel(const Vector3& p, const Vector3& n) const override {
+        int inside = 0;
+        field_.Near(p, kStepHalfWidth + 1e-9, inside, open_);
+        return ProbesStraddle(p, n, inside);
+    }
+
+    // One gathering of the data near p serves the probes about q too.
+    bool BothOnLevel(const Vector3& p, const Vector3& n, const Vector3& q,
+                     const Vector3& nq) const override {
+        int inside = 0;
+        field_.Near(p, kStepHalfWidth + AngleBetween(p, q) + 1e-9, inside, open_);
+        return ProbesStraddle(p, n, inside) && ProbesStraddle(q, nq, inside);
+    }
+
+    Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const override {
+        return field_.Crossing(a, b, threshold_);
+    }
+
+    double FinestSegment() const override { return 2.0 * kStepHalfWidth; }
+
+private:
+    // Whether the eight probes about p, counted among open_ and inside,
+    // fall on both sides of the threshold.
+    bool ProbesStraddle(const Vector3& p, const Vector3& n, int inside) const {
         const Vector3 m = Cross(p, n);
         bool seen[2] = {false, false};
         const Probes& probes = ProbeAngles();
-        // The probes lie kStepHalfWidth from p: the data near it decide them all.
-        int inside = 0;
-        field_.Near(p, kStepHalfWidth + 1e-9, inside, open_);
         for (int i = 0; i < 8; ++i) {
             const Vector3 q = Along(p, ProbeDirection(n, m, i), probes.HalfCos, probes.HalfSin);
             seen[field_.CountAmong(q, inside, open_) >= threshold_ ? 1 : 0] = true;
@@ -264,13 +289,6 @@ public:
         return false;
     }
 
-    Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const override {
-        return field_.Crossing(a, b, threshold_);
-    }
-
-    double FinestSegment() const override { return 2.0 * kStepHalfWidth; }
-
-private:
     const CountField& field_;
     int threshold_;
     mutable std::vector<Vector3> open_; // scratch of OnLevel; a level is traced by one thread
@@ -535,9 +553,9 @@ void Refine(const LevelField& field, const Vector3& before, const Vector3& a, co
     const Vector3 normal = Cross(a, b);
     const Vector3 ea = EqualAreaMidpoint(a, b);
     const Vector3 n = TangentAt(ea, normal);
-    if (length <= kMaxSegment && field.OnLevel(ea, n)) {
+    if (length <= kMaxSegment) {
         const Vector3 ang = EqualAngleMidpoint(a, b);
-        if (field.OnLevel(ang, TangentAt(ang, normal))) {
+        if (field.BothOnLevel(ea, n, ang, TangentAt(ang, normal))) {
             return;
         }
     }

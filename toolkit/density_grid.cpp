@@ -249,6 +249,58 @@ AddKernelFunction ChooseAddKernel() {
 }
 #endif
 
+// Adds 1 to out at the nodes of the runs where e . p >= least, in double
+// precision as DensityAt compares; the same copies as AddKernel's.
+inline __attribute__((always_inline)) void
+AddCountBody(const float* __restrict x, const float* __restrict y, const float* __restrict z,
+             const NodeRun* runs, std::size_t count, Vector3 e, double least, int* __restrict out) {
+    for (std::size_t r = 0; r < count; ++r) {
+        const std::size_t first = runs[r].First;
+        const std::size_t stop = first + static_cast<std::size_t>(runs[r].Length);
+        for (std::size_t i = first; i < stop; ++i) {
+            out[i] += e.x * x[i] + e.y * y[i] + e.z * z[i] >= least ? 1 : 0;
+        }
+    }
+}
+
+using AddCountFunction = void (*)(const float*, const float*, const float*, const NodeRun*,
+                                  std::size_t, Vector3, double, int*);
+
+void AddCountBaseline(const float* x, const float* y, const float* z, const NodeRun* runs,
+                      std::size_t count, Vector3 e, double least, int* out) {
+    AddCountBody(x, y, z, runs, count, e, least, out);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void AddCountAvx2(const float* x, const float* y, const float* z,
+                                                  const NodeRun* runs, std::size_t count, Vector3 e,
+                                                  double least, int* out) {
+    AddCountBody(x, y, z, runs, count, e, least, out);
+}
+
+__attribute__((target("avx512f"))) void AddCountAvx512(const float* x, const float* y,
+                                                       const float* z, const NodeRun* runs,
+                                                       std::size_t count, Vector3 e, double least,
+                                                       int* out) {
+    AddCountBody(x, y, z, runs, count, e, least, out);
+}
+
+AddCountFunction ChooseAddCount() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) {
+        return AddCountAvx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return AddCountAvx2;
+    }
+    return AddCountBaseline;
+}
+#else
+AddCountFunction ChooseAddCount() {
+    return AddCountBaseline;
+}
+#endif
+
 // Cubic Hermite basis on [0, 1]: value at 0, value at 1, slope at 0, slope at 1.
 struct Hermite {
     double A0, A1, B0, B1;
@@ -609,6 +661,7 @@ CountField::CountField(std::span<const Vector3> data, double countFrom, const Ne
                        int workers)
     : grid_(grid), countFrom_(countFrom), radius_(std::acos(countFrom)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(countFrom))) {
+    static const AddCountFunction addCount = ChooseAddCount();
     const std::size_t count = grid.PaddedNodeCount();
     counts_ = MakeGridArray<int>(count);
     reach_ = MakeGridArray<int>(count);
@@ -629,23 +682,20 @@ CountField::CountField(std::span<const Vector3> data, double countFrom, const Ne
         // |u . p| >= from holds where u . p >= from or (-u) . p >= from;
         // negation is exact, so this is DensityAt's comparison. Counts add
         // up alike in any order.
+        std::vector<NodeRun> runs;
         auto add = [&](int* to, const Caps& caps, double least) {
             for (const Cap& cap : caps) {
                 if (cap.Last < first || cap.First >= first + rows) {
                     continue;
                 }
+                runs.clear();
+                ForEachCapRow(grid, cap, first, first + rows - 1, [&](int k, int j0, int j1) {
+                    runs.push_back({grid.Index(j0, k - first), j1 - j0 + 1});
+                });
                 const Vector3& u = ends[cap.End / 2];
                 const Vector3 e = (cap.End & 1) != 0 ? Vector3{-u.x, -u.y, -u.z} : u;
-                ForEachCapRow(grid, cap, first, first + rows - 1, [&](int k, int j0, int j1) {
-                    const std::size_t row = grid.Index(0, k - first);
-                    const float* x = points.Xs.data() + row;
-                    const float* y = points.Ys.data() + row;
-                    const float* z = points.Zs.data() + row;
-                    int* out = to + base + row;
-                    for (int j = j0; j <= j1; ++j) {
-                        out[j] += e.x * x[j] + e.y * y[j] + e.z * z[j] >= least ? 1 : 0;
-                    }
-                });
+                addCount(points.Xs.data(), points.Ys.data(), points.Zs.data(), runs.data(),
+                         runs.size(), e, least, to + base);
             }
         };
         add(counts_.get(), countCaps, countFrom_);
@@ -778,40 +828,45 @@ FieldMaximum CountField::Maximum() const {
         return a.k != b.k ? a.k < b.k : a.j < b.j;
     });
     const std::span<const Vector3> ends = buckets_.Ends();
-    std::vector<Vector3> stack; // candidates of the regions being split, innermost last
+    // Candidates of the regions being split, innermost last; grown, never
+    // shrunk, so that a region writes its own past its parent's.
+    std::vector<Vector3> stack;
     long regions = 0;
     constexpr long kRegionLimit = 2'000'000;
-    // Region: net square from (x, y), side w; its candidates start at stack[from].
-    auto split = [&](auto&& self, double x, double y, double w, std::size_t from) -> void {
+    // Region: net square from (x, y), side w; its candidates are stack[from, end).
+    auto split = [&](auto&& self, double x, double y, double w, std::size_t from,
+                     std::size_t end) -> void {
         if (++regions > kRegionLimit) {
             return;
         }
         const Vector3 c = PointOfNet(x + 0.5 * w, y + 0.5 * w);
         const double r = 0.5 * std::sqrt(2.0) * w * grid_.MaxStretch();
         const double boundCos = std::cos(std::min(radius_ + r + 1e-9, 0.5 * kPi));
-        const std::size_t end = stack.size();
+        if (stack.size() < end + (end - from)) {
+            stack.resize(2 * (end + (end - from)));
+        }
+        std::size_t next = end;
         int count = 0;
         for (std::size_t i = from; i < end; ++i) {
             const Vector3 u = stack[i];
             const double a = std::fabs(Dot(u, c));
             if (a >= boundCos) {
                 count += a >= countFrom_ ? 1 : 0;
-                stack.push_back(u);
+                stack[next++] = u;
             }
         }
-        const int bound = static_cast<int>(stack.size() - end);
+        const int bound = static_cast<int>(next - end);
         if (count > bestCount) {
             bestCount = count;
             best.At = c;
         }
         if (!settled(bound) && r > 1e-9) {
             const double s = 0.5 * w;
-            self(self, x, y, s, end);
-            self(self, x + s, y, s, end);
-            self(self, x, y + s, s, end);
-            self(self, x + s, y + s, s, end);
+            self(self, x, y, s, end, next);
+            self(self, x + s, y, s, end, next);
+            self(self, x, y + s, s, end, next);
+            self(self, x + s, y + s, s, end, next);
         }
-        stack.resize(end);
     };
     for (const Cell& cell : cells) {
         if (settled(cell.bound) || regions > kRegionLimit) {
@@ -821,10 +876,14 @@ FieldMaximum CountField::Maximum() const {
         const double w = grid_.Spacing();
         const Vector3 c = PointOfNet(x + 0.5 * w, y + 0.5 * w);
         const double r = 0.5 * std::sqrt(2.0) * w * grid_.MaxStretch();
-        stack.clear();
-        buckets_.ForEachNear(c, radius_ + r + 1e-9,
-                             [&](std::size_t i) { stack.push_back(ends[i]); });
-        split(split, x, y, w, 0);
+        std::size_t gathered = 0;
+        buckets_.ForEachNear(c, radius_ + r + 1e-9, [&](std::size_t i) {
+            if (stack.size() <= gathered) {
+                stack.resize(2 * gathered + 64);
+            }
+            stack[gathered++] = ends[i];
+        });
+        split(split, x, y, w, 0, gathered);
     }
     best.Value = bestCount;
     return best;

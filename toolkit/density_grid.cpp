@@ -88,27 +88,42 @@ Caps::Caps(const NetGrid& grid, std::span<const Vector3> ends, double radius)
 // and the columns of row k that the cap may hold.
 template <class Visit>
 void ForEachCapRow(const NetGrid& grid, const Cap& cap, int fromRow, int toRow, Visit&& visit) {
+    const int k0 = std::max(cap.First, fromRow), k1 = std::min(cap.Last, toRow);
+    if (cap.Reach < 0.0) {
+        for (int k = k0; k <= k1; ++k) {
+            if (grid.RowFirst(k) <= grid.RowLast(k)) {
+                visit(k, grid.RowFirst(k), grid.RowLast(k));
+            }
+        }
+        return;
+    }
     const double perSpacing = 1.0 / grid.Spacing();
     const double origin = grid.Coordinate(0);
     const double reach2 = cap.Reach * cap.Reach;
     const double from = (cap.X - origin) * perSpacing;
-    const int k0 = std::max(cap.First, fromRow), k1 = std::min(cap.Last, toRow);
-    for (int k = k0; k <= k1; ++k) {
-        int j0 = grid.RowFirst(k), j1 = grid.RowLast(k);
-        if (cap.Reach >= 0.0) {
-            const double dy = grid.Coordinate(k) - cap.Y;
-            const double half = std::sqrt(std::max(0.0, reach2 - dy * dy)) * perSpacing;
+    // The rows' half widths first, in a loop of their own that the compiler
+    // vectorises: one square root after another would wait on each.
+    constexpr int kBatch = 32;
+    double halves[kBatch];
+    for (int batch = k0; batch <= k1; batch += kBatch) {
+        const int rows = std::min(kBatch, k1 - batch + 1);
+        for (int r = 0; r < rows; ++r) {
+            const double dy = grid.Coordinate(batch + r) - cap.Y;
+            halves[r] = std::sqrt(std::max(0.0, reach2 - dy * dy)) * perSpacing;
+        }
+        for (int r = 0; r < rows; ++r) {
+            const int k = batch + r;
             // Both ends lie within the grid's index range, well inside int.
-            const double low = from - half, high = from + half;
+            const double low = from - halves[r], high = from + halves[r];
             int lowCeil = static_cast<int>(low);
             lowCeil += lowCeil < low ? 1 : 0;
             int highFloor = static_cast<int>(high);
             highFloor -= highFloor > high ? 1 : 0;
-            j0 = std::max(j0, lowCeil);
-            j1 = std::min(j1, highFloor);
-        }
-        if (j0 <= j1) {
-            visit(k, j0, j1);
+            const int j0 = std::max(grid.RowFirst(k), lowCeil);
+            const int j1 = std::min(grid.RowLast(k), highFloor);
+            if (j0 <= j1) {
+                visit(k, j0, j1);
+            }
         }
     }
 }

@@ -12,8 +12,10 @@
 int DefaultWorkers();
 
 // Calls work(unit) once for every unit in [0, units), on up to `workers`
-// threads, the calling one among them; returns when all are done. Threads
-// claim units in ascending order as they become free. A thread that cannot be
-// created leaves its share to the others. An exception from work ends the
-// claiming and the first one is rethrown here once every thread has stopped.
+// threads, the calling one among them; returns when every unit is done,
+// without waiting for a helper thread that has not yet started (it then finds
+// nothing left and ends). Threads claim units in ascending order as they
+// become free. A thread that cannot be created leaves its share to the
+// others. An exception from work ends the claiming; the first one is
+// rethrown here once every claimed unit is done.
 void ForEachWorkUnit(std::size_t units, int workers, const std::function<void(std::size_t)>& work);

@@ -24,8 +24,8 @@ TEST(ForEachWorkUnit, EveryUnitOnceWhateverTheWorkers) {
     }
 }
 
-// A fault in a unit on any thread reaches the caller, after every thread has
-// stopped (the units' state outlives none of them).
+// A fault in a unit on any thread reaches the caller once the units already
+// claimed are done, and no unit starts after it.
 TEST(ForEachWorkUnit, FaultReachesTheCaller) {
     for (const int workers : {1, 2, 4}) {
         SCOPED_TRACE(workers);

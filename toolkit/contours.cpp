@@ -15,8 +15,8 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kMaxSegment = kDegToRad;           // longest segment left in a line
-constexpr double kStepHalfWidth = 0.05 * kDegToRad; // see StepLevel::OnLevel
-constexpr double kSmoothTolerance = 0.002;          // of the maximum, see SmoothLevel::OnLevel
+constexpr double kStepHalfWidth = 0.05 * kDegToRad; // see StepLevel::BothOnLevel
+constexpr double kSmoothTolerance = 0.002;          // of the maximum, see SmoothLevel::BothOnLevel
 constexpr int kMaxRefinement = 12;                  // halvings of one segment
 
 double Dot(const Vector3& a, const Vector3& b) {
@@ -119,13 +119,10 @@ public:
     // (j + dj, k + dk), whose ends lie on either side.
     virtual Vector3 EdgeCrossing(int j, int k, int dj, int dk) const = 0;
     virtual bool Above(const Vector3& p) const = 0;
-    // Whether p lies on the level; n is a unit tangent across the line.
-    virtual bool OnLevel(const Vector3& p, const Vector3& n) const = 0;
-    // Both OnLevel(p, n) and OnLevel(q, nq), for two points close together.
-    virtual bool BothOnLevel(const Vector3& p, const Vector3& n, const Vector3& q,
-                             const Vector3& nq) const {
-        return OnLevel(p, n) && OnLevel(q, nq);
-    }
+    // Whether p and q, two points close together on a segment of the line,
+    // both lie on the level; normal is the normal of the segment's great
+    // circle (not unit), so that the line crosses it along TangentAt(p, normal).
+    virtual bool BothOnLevel(const Vector3& p, const Vector3& q, const Vector3& normal) const = 0;
     // A point of the arc from a to b where the level is crossed; a and b lie
     // on either side.
     virtual Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const = 0;
@@ -154,8 +151,9 @@ public:
 
     bool Above(const Vector3& p) const override { return field_.Interpolate(p) >= level_; }
 
-    bool OnLevel(const Vector3& p, const Vector3&) const override {
-        return std::fabs(field_.Interpolate(p) - level_) <= tolerance_;
+    bool BothOnLevel(const Vector3& p, const Vector3& q, const Vector3&) const override {
+        return std::fabs(field_.Interpolate(p) - level_) <= tolerance_ &&
+               std::fabs(field_.Interpolate(q) - level_) <= tolerance_;
     }
 
     // Regula falsi with the Illinois halving, along the chord's projection.
@@ -252,18 +250,12 @@ public:
 
     // Eight points about p, so that a thin wedge of either side that the
     // line cuts across counts as near, in whatever direction it lies.
-    bool OnLevel(const Vector3& p, const Vector3& n) const override {
-        int inside = 0;
-        field_.Near(p, kStepHalfWidth + 1e-9, inside, open_);
-        return ProbesStraddle(p, n, inside);
-    }
-
     // One gathering of the data near p serves the probes about q too.
-    bool BothOnLevel(const Vector3& p, const Vector3& n, const Vector3& q,
-                     const Vector3& nq) const override {
+    bool BothOnLevel(const Vector3& p, const Vector3& q, const Vector3& normal) const override {
         int inside = 0;
         field_.Near(p, kStepHalfWidth + AngleBetween(p, q) + 1e-9, inside, open_);
-        return ProbesStraddle(p, n, inside) && ProbesStraddle(q, nq, inside);
+        return ProbesStraddle(p, TangentAt(p, normal), inside) &&
+               ProbesStraddle(q, TangentAt(q, normal), inside);
     }
 
     Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const override {
@@ -291,7 +283,7 @@ private:
 
     const CountField& field_;
     int threshold_;
-    mutable std::vector<Vector3> open_; // scratch of OnLevel; a level is traced by one thread
+    mutable std::vector<Vector3> open_; // scratch of BothOnLevel; a level is traced by one thread
 };
 
 struct Chain {
@@ -544,21 +536,21 @@ std::vector<Chain> ClipToLowerHemisphere(const LevelField& field, const Chain& c
 // midpoints lie on the level.
 // before and after are the line's vertices next to a and b (a and b
 // themselves at an open end).
-void Refine(const LevelField& field, const Vector3& before, const Vector3& a, const Vector3& b,
-            const Vector3& after, int depth, std::vector<Vector3>& out) {
-    const double length = AngleBetween(a, b);
-    if (depth >= kMaxRefinement || length < field.FinestSegment()) {
+void Refine(const LevelField& field, double finestChord2, const Vector3& before, const Vector3& a,
+            const Vector3& b, const Vector3& after, int depth, std::vector<Vector3>& out) {
+    // Lengths compared through their squared chords, which grow with them.
+    static const double maxChord2 = SquaredChordOf(kMaxSegment);
+    const double chord2 = SquaredChord(a, b);
+    if (depth >= kMaxRefinement || chord2 < finestChord2) {
         return;
     }
     const Vector3 normal = Cross(a, b);
     const Vector3 ea = EqualAreaMidpoint(a, b);
-    const Vector3 n = TangentAt(ea, normal);
-    if (length <= kMaxSegment) {
-        const Vector3 ang = EqualAngleMidpoint(a, b);
-        if (field.BothOnLevel(ea, n, ang, TangentAt(ang, normal))) {
-            return;
-        }
+    if (chord2 <= maxChord2 && field.BothOnLevel(ea, EqualAngleMidpoint(a, b), normal)) {
+        return;
     }
+    const double length = AngleBetween(a, b);
+    const Vector3 n = TangentAt(ea, normal);
     // Where the density is nearly flat, or round a corner of the count's
     // boundary, the line strays from the chord, so the search widens. A new
     // vertex on the line's next vertex either side, or far off, belongs to
@@ -600,9 +592,9 @@ void Refine(const LevelField& field, const Vector3& before, const Vector3& a, co
         const double h = std::hypot(q.x, q.y);
         q = {q.x / h, q.y / h, 0.0};
     }
-    Refine(field, before, a, q, b, depth + 1, out);
+    Refine(field, finestChord2, before, a, q, b, depth + 1, out);
     out.push_back(q);
-    Refine(field, a, q, b, after, depth + 1, out);
+    Refine(field, finestChord2, a, q, b, after, depth + 1, out);
 }
 
 ContourLine Finish(const LevelField& field, const Chain& chain) {
@@ -616,13 +608,14 @@ ContourLine Finish(const LevelField& field, const Chain& chain) {
     auto following = [&](std::size_t i) -> const Vector3& {
         return chain.Closed ? p[(i + 1) % m] : p[std::min(i + 1, m - 1)];
     };
+    const double finest = SquaredChordOf(field.FinestSegment());
     points.push_back(p.front());
     for (std::size_t i = 0; i + 1 < m; ++i) {
-        Refine(field, previous(i), p[i], p[i + 1], following(i + 1), 0, points);
+        Refine(field, finest, previous(i), p[i], p[i + 1], following(i + 1), 0, points);
         points.push_back(p[i + 1]);
     }
     if (chain.Closed) {
-        Refine(field, previous(m - 1), p[m - 1], p[0], following(0), 0, points);
+        Refine(field, finest, previous(m - 1), p[m - 1], p[0], following(0), 0, points);
     }
     ContourLine line;
     line.Closed = chain.Closed;

@@ -343,7 +343,7 @@ Vector3 PointOfNet(double x, double y) {
     return {x * q, y * q, 1.0 - 0.5 * r2};
 }
 
-NetGrid::NetGrid(double spacing) : spacing_(spacing) {
+NetGrid::NetGrid(double spacing) : spacing_(spacing), perSpacing_(1.0 / spacing) {
     const double validRadius = std::sqrt(2.0) + 1.5 * spacing;
     const int half = static_cast<int>(std::ceil(validRadius / spacing)) + 1;
     size_ = 2 * half + 1;
@@ -382,8 +382,8 @@ void NetGrid::RowPoints(int k, float* xs, float* ys, float* zs) const {
 }
 
 bool NetGrid::Locate(NetPoint q, int& j, int& k, double& u, double& v) const {
-    const double fj = (q.X - origin_) / spacing_;
-    const double fk = (q.Y - origin_) / spacing_;
+    const double fj = (q.X - origin_) * perSpacing_;
+    const double fk = (q.Y - origin_) * perSpacing_;
     if (!(fj >= 0.0 && fk >= 0.0 && fj < size_ - 1 && fk < size_ - 1)) {
         return false;
     }
@@ -494,23 +494,31 @@ double ExponentialField::InterpolateNet(NetPoint q, double* slopeX, double* slop
     if (!grid_.Locate(q, j, k, u, v)) {
         return std::nan("");
     }
-    const Hermite hu = HermiteAt(u), hv = HermiteAt(v);
     const float *value = Array(0), *dx = Array(1), *dy = Array(2), *dxy = Array(3);
-    const std::size_t n00 = grid_.Index(j, k), n10 = grid_.Index(j + 1, k);
-    const std::size_t n01 = grid_.Index(j, k + 1), n11 = grid_.Index(j + 1, k + 1);
-    auto corner = [&](std::size_t n, double au, double bu, double av, double bv) {
-        return value[n] * au * av + dx[n] * bu * av + dy[n] * au * bv + dxy[n] * bu * bv;
+    const std::size_t n0 = grid_.Index(j, k), n1 = grid_.Index(j, k + 1);
+    // Along u first, on rows k and k + 1: the terms that go with the value
+    // basis in v (r) and with the slope basis in v (s); then along v.
+    auto along = [&](const Hermite& a, double(&r)[2], double(&s)[2]) {
+        for (int row = 0; row < 2; ++row) {
+            const std::size_t n = row == 0 ? n0 : n1;
+            r[row] = value[n] * a.A0 + value[n + 1] * a.A1 + dx[n] * a.B0 + dx[n + 1] * a.B1;
+            s[row] = dy[n] * a.A0 + dy[n + 1] * a.A1 + dxy[n] * a.B0 + dxy[n + 1] * a.B1;
+        }
     };
-    auto sum = [&](const Hermite& a, const Hermite& b) {
-        return corner(n00, a.A0, a.B0, b.A0, b.B0) + corner(n10, a.A1, a.B1, b.A0, b.B0) +
-               corner(n01, a.A0, a.B0, b.A1, b.B1) + corner(n11, a.A1, a.B1, b.A1, b.B1);
+    auto across = [](const Hermite& b, const double(&r)[2], const double(&s)[2]) {
+        return r[0] * b.A0 + r[1] * b.A1 + s[0] * b.B0 + s[1] * b.B1;
     };
+    const Hermite hv = HermiteAt(v);
+    double r[2], s[2];
+    along(HermiteAt(u), r, s);
     if (slopeX != nullptr && slopeY != nullptr) {
         const double perSpacing = 1.0 / grid_.Spacing();
-        *slopeX = sum(HermiteSlopeAt(u), hv) * perSpacing;
-        *slopeY = sum(hu, HermiteSlopeAt(v)) * perSpacing;
+        double ru[2], su[2];
+        along(HermiteSlopeAt(u), ru, su);
+        *slopeX = across(hv, ru, su) * perSpacing;
+        *slopeY = across(HermiteSlopeAt(v), r, s) * perSpacing;
     }
-    return sum(hu, hv);
+    return across(hv, r, s);
 }
 
 double ExponentialField::Interpolate(const Vector3& p) const {

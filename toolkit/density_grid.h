@@ -67,6 +67,7 @@ public:
 
 private:
     double spacing_ = 0.0;
+    double perSpacing_ = 0.0;
     double origin_ = 0.0;
     int size_ = 0;
     double validPolar_ = 0.0;

@@ -296,13 +296,14 @@ std::uint32_t PackedCell(int j, int k) {
     return static_cast<std::uint32_t>(j) | (static_cast<std::uint32_t>(k) << 16);
 }
 
-// Vertices of one level by grid edge: open addressing over the edge ids,
-// sized for the level's cells (each adds at most two vertices of its own).
+// Vertices of one level by grid edge: open addressing over the edge ids, at
+// least twice as many slots as the level's cells have crossed edges (at most
+// four each), so that a probe always ends.
 class EdgeVertices {
 public:
     explicit EdgeVertices(std::size_t cells) {
         std::size_t capacity = 16;
-        while (capacity < 4 * cells) {
+        while (capacity < 8 * cells) {
             capacity *= 2;
         }
         slots_.assign(capacity, {0, -1});
@@ -559,7 +560,6 @@ void Refine(const LevelField& field, double finestChord2, const Vector3& before,
     // boundary (two circles meeting at a sharp angle) can cross the chord
     // itself, so the chord is searched last.
     // Nor may it lie above the primitive.
-    // Angles compared through their chords, which grow with them.
     const double far = SquaredChordOf(1.5 * length), apart = SquaredChordOf(0.25 * length);
     const bool openBefore = SquaredChord(before, a) < 1e-24;
     const bool openAfter = SquaredChord(after, b) < 1e-24;

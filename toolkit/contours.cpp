@@ -659,35 +659,54 @@ template <class Value>
 LevelCells CellsOfLevels(const NetGrid& grid, Value value, std::span<const double> levels) {
     LevelCells out;
     out.First.assign(levels.size() + 1, 0);
-    // Levels i0 <= i < i1 lie in (low, high]; counted first, then placed.
-    auto forEachCell = [&](auto&& visit) {
-        for (int k = 0; k + 1 < grid.Size(); ++k) {
-            for (int j = grid.RowFirst(k); j < grid.RowLast(k); ++j) {
-                if (!grid.CellValid(j, k)) {
-                    continue;
-                }
-                const double v[4] = {value(grid.Index(j, k)), value(grid.Index(j + 1, k)),
-                                     value(grid.Index(j, k + 1)), value(grid.Index(j + 1, k + 1))};
-                const double low = std::min({v[0], v[1], v[2], v[3]});
-                const double high = std::max({v[0], v[1], v[2], v[3]});
-                if (levels.empty() || high < levels.front() || !(low < levels.back())) {
-                    continue;
-                }
-                const auto i0 = std::upper_bound(levels.begin(), levels.end(), low);
-                const auto i1 = std::upper_bound(i0, levels.end(), high);
-                for (auto i = i0; i != i1; ++i) {
-                    visit(static_cast<std::size_t>(i - levels.begin()), j, k);
-                }
+    if (levels.empty()) {
+        return out;
+    }
+    // The crossed cells with their levels i0 <= i < i1, those in (low, high],
+    // in one pass; then counted per level and placed.
+    struct Crossed {
+        std::uint32_t Cell;
+        std::uint32_t From, To;
+    };
+    std::vector<Crossed> crossed;
+    for (int k = 0; k + 1 < grid.Size(); ++k) {
+        // The valid cells of row k: all four corners valid.
+        const int first = std::max(grid.RowFirst(k), grid.RowFirst(k + 1));
+        const int last = std::min(grid.RowLast(k), grid.RowLast(k + 1));
+        const std::size_t below = grid.Index(0, k), above = grid.Index(0, k + 1);
+        for (int j = first; j < last; ++j) {
+            const std::size_t n = static_cast<std::size_t>(j);
+            const double v[4] = {value(below + n), value(below + n + 1), value(above + n),
+                                 value(above + n + 1)};
+            const double low = std::min({v[0], v[1], v[2], v[3]});
+            const double high = std::max({v[0], v[1], v[2], v[3]});
+            if (high < levels.front() || !(low < levels.back())) {
+                continue;
+            }
+            const auto i0 = std::upper_bound(levels.begin(), levels.end(), low);
+            const auto i1 = std::upper_bound(i0, levels.end(), high);
+            if (i0 != i1) {
+                crossed.push_back({PackedCell(j, k),
+                                   static_cast<std::uint32_t>(i0 - levels.begin()),
+                                   static_cast<std::uint32_t>(i1 - levels.begin())});
             }
         }
-    };
-    forEachCell([&](std::size_t i, int, int) { ++out.First[i + 1]; });
+    }
+    for (const Crossed& c : crossed) {
+        for (std::uint32_t i = c.From; i < c.To; ++i) {
+            ++out.First[i + 1];
+        }
+    }
     for (std::size_t i = 0; i < levels.size(); ++i) {
         out.First[i + 1] += out.First[i];
     }
     out.Cells.resize(out.First.back());
     std::vector<std::size_t> fill(out.First.begin(), out.First.end() - 1);
-    forEachCell([&](std::size_t i, int j, int k) { out.Cells[fill[i]++] = PackedCell(j, k); });
+    for (const Crossed& c : crossed) {
+        for (std::uint32_t i = c.From; i < c.To; ++i) {
+            out.Cells[fill[i]++] = c.Cell;
+        }
+    }
     return out;
 }
 

@@ -9,13 +9,12 @@ AxialBuckets::AxialBuckets(std::span<const Vector3> data, double cellSize) {
     const std::size_t cubes = static_cast<std::size_t>(nx_) * nx_ * nz_;
     std::vector<int> cubeOf(data.size());
     std::vector<int> count(cubes + 1, 0);
-    std::vector<Vector3> lower(data.size());
+    auto lower = [&](std::size_t i) {
+        const Vector3& u = data[i];
+        return u.z < 0.0 ? Vector3{-u.x, -u.y, -u.z} : u;
+    };
     for (std::size_t i = 0; i < data.size(); ++i) {
-        Vector3 u = data[i];
-        if (u.z < 0.0) {
-            u = {-u.x, -u.y, -u.z};
-        }
-        lower[i] = u;
+        const Vector3 u = lower(i);
         const std::size_t cube =
             (static_cast<std::size_t>(CellOf(u.z, 0.0, nz_)) * nx_ + CellOf(u.y, -1.0, nx_)) * nx_ +
             CellOf(u.x, -1.0, nx_);
@@ -26,8 +25,9 @@ AxialBuckets::AxialBuckets(std::span<const Vector3> data, double cellSize) {
         count[c + 1] += count[c];
     }
     start_ = count;
-    ends_.resize(data.size());
+    ends_ = MakeGridArray<Vector3>(data.size());
+    size_ = data.size();
     for (std::size_t i = 0; i < data.size(); ++i) {
-        ends_[static_cast<std::size_t>(count[static_cast<std::size_t>(cubeOf[i])]++)] = lower[i];
+        ends_[static_cast<std::size_t>(count[static_cast<std::size_t>(cubeOf[i])]++)] = lower(i);
     }
 }

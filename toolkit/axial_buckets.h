@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "direction.h"
+#include "grid_memory.h"
 
 // Axial data sorted into cubes of a 3D grid, so that the data near an axis are
 // found without visiting all of them. Each datum is kept as its lower end
@@ -17,7 +18,7 @@ public:
     AxialBuckets(std::span<const Vector3> data, double cellSize);
 
     // The lower ends in bucket order; ForEachNear passes indices into this.
-    std::span<const Vector3> Ends() const { return ends_; }
+    std::span<const Vector3> Ends() const { return {ends_.get(), size_}; }
 
     // Calls visit(i) for every i whose end lies within the angle radius
     // (radians) of the axis of the unit vector p, and for some beyond it (the
@@ -25,7 +26,7 @@ public:
     // visits every datum.
     template <class Visit> void ForEachNear(const Vector3& p, double radius, Visit&& visit) const {
         if (!(radius < kWholeRadius)) {
-            for (std::size_t i = 0; i < ends_.size(); ++i) {
+            for (std::size_t i = 0; i < size_; ++i) {
                 visit(i);
             }
             return;
@@ -68,6 +69,7 @@ private:
     double cell_ = 1.0;
     int nx_ = 1; // cubes along x and y over [-1, 1]
     int nz_ = 1; // cubes along z over [0, 1]
-    std::vector<Vector3> ends_;
+    GridArray<Vector3> ends_;
+    std::size_t size_ = 0;
     std::vector<int> start_; // first index of each cube, x fastest, plus one past the end
 };

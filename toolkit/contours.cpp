@@ -2,20 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <optional>
-#include <unordered_map>
 
 #include "angles.h"
 #include "density_grid.h"
+#include "work_units.h"
 
 namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kMaxSegment = kDegToRad;           // longest segment left in a line
-constexpr double kStepHalfWidth = 0.05 * kDegToRad; // see StepLevel::OnLevel
-constexpr double kSmoothTolerance = 0.002;          // of the maximum, see SmoothLevel::OnLevel
+constexpr double kStepHalfWidth = 0.05 * kDegToRad; // see StepLevel::BothOnLevel
+constexpr double kSmoothTolerance = 0.002;          // of the maximum, see SmoothLevel::BothOnLevel
 constexpr int kMaxRefinement = 12;                  // halvings of one segment
 
 double Dot(const Vector3& a, const Vector3& b) {
@@ -37,10 +38,55 @@ double AngleBetween(const Vector3& a, const Vector3& b) {
     return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
 }
 
-// The point at angle t from p along the unit tangent n.
-Vector3 Along(const Vector3& p, const Vector3& n, double t) {
-    const double c = std::cos(t), s = std::sin(t);
+// The squared chord between two unit vectors, and that of an angle: both
+// grow with the angle up to pi, so they compare as the angles do.
+double SquaredChord(const Vector3& a, const Vector3& b) {
+    const Vector3 d{a.x - b.x, a.y - b.y, a.z - b.z};
+    return Dot(d, d);
+}
+
+double SquaredChordOf(double angle) {
+    if (angle >= kPi) {
+        return 4.0;
+    }
+    const double half = std::sin(0.5 * angle);
+    return 4.0 * half * half;
+}
+
+// The point at angle t from p along the unit tangent n, given cos t and sin t.
+Vector3 Along(const Vector3& p, const Vector3& n, double c, double s) {
     return {p.x * c + n.x * s, p.y * c + n.y * s, p.z * c + n.z * s};
+}
+
+Vector3 Along(const Vector3& p, const Vector3& n, double t) {
+    return Along(p, n, std::cos(t), std::sin(t));
+}
+
+// cos and sin of the eight directions i pi / 4 about a point, and of the
+// step methods' half width: taken once, not at every probe.
+struct Probes {
+    double Cos[8], Sin[8];
+    double HalfCos, HalfSin;
+};
+const Probes& ProbeAngles() {
+    static const Probes probes = [] {
+        Probes p{};
+        for (int i = 0; i < 8; ++i) {
+            p.Cos[i] = std::cos(i * (kPi / 4.0));
+            p.Sin[i] = std::sin(i * (kPi / 4.0));
+        }
+        p.HalfCos = std::cos(kStepHalfWidth);
+        p.HalfSin = std::sin(kStepHalfWidth);
+        return p;
+    }();
+    return probes;
+}
+
+// The direction i of eight about p, with n and m = p x n as its axes.
+Vector3 ProbeDirection(const Vector3& n, const Vector3& m, int i) {
+    const Probes& probes = ProbeAngles();
+    const double c = probes.Cos[i], s = probes.Sin[i];
+    return {n.x * c + m.x * s, n.y * c + m.y * s, n.z * c + m.z * s};
 }
 
 // The unit tangent at p nearest to n.
@@ -73,13 +119,18 @@ public:
     // (j + dj, k + dk), whose ends lie on either side.
     virtual Vector3 EdgeCrossing(int j, int k, int dj, int dk) const = 0;
     virtual bool Above(const Vector3& p) const = 0;
-    // Whether p lies on the level; n is a unit tangent across the line.
-    virtual bool OnLevel(const Vector3& p, const Vector3& n) const = 0;
+    // Whether p and q, two points close together on a segment of the line,
+    // both lie on the level; normal is the normal of the segment's great
+    // circle (not unit), so that the line crosses it along TangentAt(p, normal).
+    virtual bool BothOnLevel(const Vector3& p, const Vector3& q, const Vector3& normal) const = 0;
     // A point of the arc from a to b where the level is crossed; a and b lie
     // on either side.
     virtual Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const = 0;
     // Segments shorter than this are not split further.
     virtual double FinestSegment() const { return 1e-9; }
+    // A point of the level near p found by the field's own quicker means, or
+    // nothing, leaving the search to the caller.
+    virtual std::optional<Vector3> Settle(const Vector3&) const { return std::nullopt; }
 };
 
 // Exponential Kamb: the interpolated sum. On the level means within 0.2% of
@@ -87,7 +138,7 @@ public:
 class SmoothLevel final : public LevelField {
 public:
     SmoothLevel(const ExponentialField& field, double level, double tolerance)
-        : field_(field), level_(level), tolerance_(tolerance) {}
+        : field_(field), level_(level), tolerance_(tolerance), settled_(1e-4 * tolerance) {}
 
     bool NodeAbove(std::size_t node) const override { return field_.NodeValue(node) >= level_; }
 
@@ -100,8 +151,9 @@ public:
 
     bool Above(const Vector3& p) const override { return field_.Interpolate(p) >= level_; }
 
-    bool OnLevel(const Vector3& p, const Vector3&) const override {
-        return std::fabs(field_.Interpolate(p) - level_) <= tolerance_;
+    bool BothOnLevel(const Vector3& p, const Vector3& q, const Vector3&) const override {
+        return std::fabs(field_.Interpolate(p) - level_) <= tolerance_ &&
+               std::fabs(field_.Interpolate(q) - level_) <= tolerance_;
     }
 
     // Regula falsi with the Illinois halving, along the chord's projection.
@@ -140,17 +192,40 @@ public:
                 }
                 side = 1;
             }
-            if (g == 0.0) {
+            if (std::fabs(g) <= settled_) {
                 return at(t);
             }
         }
         return at(std::fabs(g0) < std::fabs(g1) ? t0 : t1);
     }
 
+    // Newton's method on the interpolated sum in net coordinates, each step
+    // along its gradient: a few steps where the search takes a dozen.
+    std::optional<Vector3> Settle(const Vector3& p) const override {
+        if (!(p.z > -0.99)) {
+            return std::nullopt;
+        }
+        NetPoint q = NetOf(p);
+        for (int step = 0; step < 8; ++step) {
+            double gx = 0.0, gy = 0.0;
+            const double g = field_.InterpolateNet(q, &gx, &gy) - level_;
+            if (std::fabs(g) <= settled_) {
+                return PointOfNet(q.X, q.Y);
+            }
+            const double g2 = gx * gx + gy * gy;
+            if (!std::isfinite(g) || !(g2 > 0.0)) {
+                return std::nullopt;
+            }
+            q = {q.X - g * gx / g2, q.Y - g * gy / g2};
+        }
+        return std::nullopt;
+    }
+
 private:
     const ExponentialField& field_;
     double level_;
     double tolerance_;
+    double settled_; // a crossing whose sum is this close to the level is taken as found
 };
 
 // Kamb and 1% area: the count. The level cannot be met, only crossed, so a
@@ -168,28 +243,19 @@ public:
 
     Vector3 EdgeCrossing(int j, int k, int dj, int dk) const override {
         const NetGrid& grid = field_.Grid();
-        return field_.Crossing(grid.Point(grid.Index(j, k)), grid.Point(grid.Index(j + dj, k + dk)),
-                               threshold_);
+        return field_.Crossing(grid.Point(j, k), grid.Point(j + dj, k + dk), threshold_);
     }
 
     bool Above(const Vector3& p) const override { return field_.Count(p) >= threshold_; }
 
     // Eight points about p, so that a thin wedge of either side that the
     // line cuts across counts as near, in whatever direction it lies.
-    bool OnLevel(const Vector3& p, const Vector3& n) const override {
-        const Vector3 m = Cross(p, n);
-        bool seen[2] = {false, false};
-        for (int i = 0; i < 8; ++i) {
-            const double angle = i * (kPi / 4.0);
-            const Vector3 d{n.x * std::cos(angle) + m.x * std::sin(angle),
-                            n.y * std::cos(angle) + m.y * std::sin(angle),
-                            n.z * std::cos(angle) + m.z * std::sin(angle)};
-            seen[Above(Along(p, d, kStepHalfWidth)) ? 1 : 0] = true;
-            if (seen[0] && seen[1]) {
-                return true;
-            }
-        }
-        return false;
+    // One gathering of the data near p serves the probes about q too.
+    bool BothOnLevel(const Vector3& p, const Vector3& q, const Vector3& normal) const override {
+        int inside = 0;
+        field_.Near(p, kStepHalfWidth + AngleBetween(p, q) + 1e-9, inside, open_);
+        return ProbesStraddle(p, TangentAt(p, normal), inside) &&
+               ProbesStraddle(q, TangentAt(q, normal), inside);
     }
 
     Vector3 ArcCrossing(const Vector3& a, const Vector3& b) const override {
@@ -199,8 +265,25 @@ public:
     double FinestSegment() const override { return 2.0 * kStepHalfWidth; }
 
 private:
+    // Whether the eight probes about p, counted among open_ and inside,
+    // fall on both sides of the threshold.
+    bool ProbesStraddle(const Vector3& p, const Vector3& n, int inside) const {
+        const Vector3 m = Cross(p, n);
+        bool seen[2] = {false, false};
+        const Probes& probes = ProbeAngles();
+        for (int i = 0; i < 8; ++i) {
+            const Vector3 q = Along(p, ProbeDirection(n, m, i), probes.HalfCos, probes.HalfSin);
+            seen[field_.CountAmong(q, inside, open_) >= threshold_ ? 1 : 0] = true;
+            if (seen[0] && seen[1]) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     const CountField& field_;
     int threshold_;
+    mutable std::vector<Vector3> open_; // scratch of BothOnLevel; a level is traced by one thread
 };
 
 struct Chain {
@@ -208,10 +291,37 @@ struct Chain {
     bool Closed = false;
 };
 
-// A grid cell that the level may cross: the least and largest corner value.
-struct CellSpan {
-    double Low, High;
-    int J, K;
+// A grid cell as (j, k) in one number: j in the low 16 bits, k above.
+std::uint32_t PackedCell(int j, int k) {
+    return static_cast<std::uint32_t>(j) | (static_cast<std::uint32_t>(k) << 16);
+}
+
+// Vertices of one level by grid edge: open addressing over the edge ids, at
+// least twice as many slots as the level's cells have crossed edges (at most
+// four each), so that a probe always ends.
+class EdgeVertices {
+public:
+    explicit EdgeVertices(std::size_t cells) {
+        std::size_t capacity = 16;
+        while (capacity < 8 * cells) {
+            capacity *= 2;
+        }
+        slots_.assign(capacity, {0, -1});
+        mask_ = capacity - 1;
+    }
+    // The vertex of the edge, or -1 with the slot to fill remembered.
+    int& Slot(std::size_t id) {
+        std::size_t i = (id * 0x9E3779B97F4A7C15ull >> 20) & mask_;
+        while (slots_[i].second >= 0 && slots_[i].first != id) {
+            i = (i + 1) & mask_;
+        }
+        slots_[i].first = id;
+        return slots_[i].second;
+    }
+
+private:
+    std::vector<std::pair<std::size_t, int>> slots_;
+    std::size_t mask_ = 0;
 };
 
 // Marching squares over the cells whose corners straddle the level. Segments
@@ -220,27 +330,24 @@ struct CellSpan {
 // higher side lies to the right in (X north, Y east): to the left as drawn.
 // Saddles are split by the density at the cell's centre.
 std::vector<Chain> TraceLevel(const NetGrid& grid, const LevelField& field,
-                              std::span<const CellSpan> cells, double level) {
+                              std::span<const std::uint32_t> cells) {
     std::vector<Vector3> vertices;
     std::vector<int> next;
     std::vector<char> entered;
-    std::unordered_map<std::size_t, int> vertexOfEdge;
+    EdgeVertices vertexOfEdge(cells.size());
     // Edge ids: 2 (node index) for the edge towards +X, + 1 for the one towards +Y.
     auto vertexOf = [&](int j, int k, int dj, int dk) {
-        const std::size_t id = 2 * grid.Index(j, k) + (dk == 1 ? 1 : 0);
-        const auto [it, added] = vertexOfEdge.try_emplace(id, static_cast<int>(vertices.size()));
-        if (added) {
+        int& vertex = vertexOfEdge.Slot(2 * grid.Index(j, k) + (dk == 1 ? 1 : 0));
+        if (vertex < 0) {
+            vertex = static_cast<int>(vertices.size());
             vertices.push_back(field.EdgeCrossing(j, k, dj, dk));
             next.push_back(-1);
             entered.push_back(0);
         }
-        return it->second;
+        return vertex;
     };
-    for (const CellSpan& cell : cells) {
-        if (cell.High < level || !(cell.Low < level)) {
-            continue;
-        }
-        const int j = cell.J, k = cell.K;
+    for (const std::uint32_t cell : cells) {
+        const int j = static_cast<int>(cell & 0xFFFF), k = static_cast<int>(cell >> 16);
         // Corners counterclockwise from (j, k); edge e runs from corner e to e + 1.
         const bool above[4] = {
             field.NodeAbove(grid.Index(j, k)), field.NodeAbove(grid.Index(j + 1, k)),
@@ -347,12 +454,9 @@ std::optional<Vector3> CrossingAround(const LevelField& field, const Vector3& p,
     const bool here = field.Above(p);
     const Vector3 m = Cross(p, n);
     for (double r = std::min(kStepHalfWidth, reach); r <= reach; r *= 2.0) {
+        const double cr = std::cos(r), sr = std::sin(r);
         for (int i = 0; i < 8; ++i) {
-            const double angle = i * (kPi / 4.0);
-            const Vector3 d{n.x * std::cos(angle) + m.x * std::sin(angle),
-                            n.y * std::cos(angle) + m.y * std::sin(angle),
-                            n.z * std::cos(angle) + m.z * std::sin(angle)};
-            const Vector3 q = Along(p, d, r);
+            const Vector3 q = Along(p, ProbeDirection(n, m, i), cr, sr);
             if (field.Above(q) != here) {
                 const Vector3 c = field.ArcCrossing(p, q);
                 if (accept(c)) {
@@ -433,21 +537,21 @@ std::vector<Chain> ClipToLowerHemisphere(const LevelField& field, const Chain& c
 // midpoints lie on the level.
 // before and after are the line's vertices next to a and b (a and b
 // themselves at an open end).
-void Refine(const LevelField& field, const Vector3& before, const Vector3& a, const Vector3& b,
-            const Vector3& after, int depth, std::vector<Vector3>& out) {
-    const double length = AngleBetween(a, b);
-    if (depth >= kMaxRefinement || length < field.FinestSegment()) {
+void Refine(const LevelField& field, double finestChord2, const Vector3& before, const Vector3& a,
+            const Vector3& b, const Vector3& after, int depth, std::vector<Vector3>& out) {
+    // Lengths compared through their squared chords, which grow with them.
+    static const double maxChord2 = SquaredChordOf(kMaxSegment);
+    const double chord2 = SquaredChord(a, b);
+    if (depth >= kMaxRefinement || chord2 < finestChord2) {
         return;
     }
     const Vector3 normal = Cross(a, b);
     const Vector3 ea = EqualAreaMidpoint(a, b);
-    const Vector3 n = TangentAt(ea, normal);
-    if (length <= kMaxSegment && field.OnLevel(ea, n)) {
-        const Vector3 ang = EqualAngleMidpoint(a, b);
-        if (field.OnLevel(ang, TangentAt(ang, normal))) {
-            return;
-        }
+    if (chord2 <= maxChord2 && field.BothOnLevel(ea, EqualAngleMidpoint(a, b), normal)) {
+        return;
     }
+    const double length = AngleBetween(a, b);
+    const Vector3 n = TangentAt(ea, normal);
     // Where the density is nearly flat, or round a corner of the count's
     // boundary, the line strays from the chord, so the search widens. A new
     // vertex on the line's next vertex either side, or far off, belongs to
@@ -456,15 +560,20 @@ void Refine(const LevelField& field, const Vector3& before, const Vector3& a, co
     // boundary (two circles meeting at a sharp angle) can cross the chord
     // itself, so the chord is searched last.
     // Nor may it lie above the primitive.
+    const double far = SquaredChordOf(1.5 * length), apart = SquaredChordOf(0.25 * length);
+    const bool openBefore = SquaredChord(before, a) < 1e-24;
+    const bool openAfter = SquaredChord(after, b) < 1e-24;
     const Accept progress = [&](const Vector3& q) {
-        if (q.z < -1e-9 || std::max(AngleBetween(a, q), AngleBetween(q, b)) > 1.5 * length) {
+        if (q.z < -1e-9 || std::max(SquaredChord(a, q), SquaredChord(q, b)) > far) {
             return false;
         }
-        const double apart = 0.25 * length;
-        return (AngleBetween(before, a) < 1e-12 || AngleBetween(q, before) > apart) &&
-               (AngleBetween(after, b) < 1e-12 || AngleBetween(q, after) > apart);
+        return (openBefore || SquaredChord(q, before) > apart) &&
+               (openAfter || SquaredChord(q, after) > apart);
     };
-    std::optional<Vector3> c;
+    std::optional<Vector3> c = field.Settle(ea);
+    if (c && !progress(*c)) {
+        c.reset();
+    }
     for (double width = 0.5 * length; !c && width <= 2.0 * length; width *= 2.0) {
         c = CrossingNear(field, ea, n, width, progress);
     }
@@ -483,9 +592,9 @@ void Refine(const LevelField& field, const Vector3& before, const Vector3& a, co
         const double h = std::hypot(q.x, q.y);
         q = {q.x / h, q.y / h, 0.0};
     }
-    Refine(field, before, a, q, b, depth + 1, out);
+    Refine(field, finestChord2, before, a, q, b, depth + 1, out);
     out.push_back(q);
-    Refine(field, a, q, b, after, depth + 1, out);
+    Refine(field, finestChord2, a, q, b, after, depth + 1, out);
 }
 
 ContourLine Finish(const LevelField& field, const Chain& chain) {
@@ -499,13 +608,14 @@ ContourLine Finish(const LevelField& field, const Chain& chain) {
     auto following = [&](std::size_t i) -> const Vector3& {
         return chain.Closed ? p[(i + 1) % m] : p[std::min(i + 1, m - 1)];
     };
+    const double finest = SquaredChordOf(field.FinestSegment());
     points.push_back(p.front());
     for (std::size_t i = 0; i + 1 < m; ++i) {
-        Refine(field, previous(i), p[i], p[i + 1], following(i + 1), 0, points);
+        Refine(field, finest, previous(i), p[i], p[i + 1], following(i + 1), 0, points);
         points.push_back(p[i + 1]);
     }
     if (chain.Closed) {
-        Refine(field, previous(m - 1), p[m - 1], p[0], following(0), 0, points);
+        Refine(field, finest, previous(m - 1), p[m - 1], p[0], following(0), 0, points);
     }
     ContourLine line;
     line.Closed = chain.Closed;
@@ -523,9 +633,9 @@ ContourLine Finish(const LevelField& field, const Chain& chain) {
 }
 
 std::vector<ContourLine> LinesOf(const NetGrid& grid, const LevelField& field,
-                                 std::span<const CellSpan> cells, double level) {
+                                 std::span<const std::uint32_t> cells) {
     std::vector<ContourLine> lines;
-    for (const Chain& chain : TraceLevel(grid, field, cells, level)) {
+    for (const Chain& chain : TraceLevel(grid, field, cells)) {
         for (const Chain& part : ClipToLowerHemisphere(field, chain)) {
             lines.push_back(Finish(field, part));
         }
@@ -533,25 +643,71 @@ std::vector<ContourLine> LinesOf(const NetGrid& grid, const LevelField& field,
     return lines;
 }
 
-// The cells that some level in [lowest, highest] crosses, in grid order.
+// The cells that each level crosses (a corner below it, one at or above
+// it), in grid order: those of level i are Cells[First[i]] up to
+// Cells[First[i + 1]]. Levels ascending, in the units of value(node).
+struct LevelCells {
+    std::vector<std::size_t> First;
+    std::vector<std::uint32_t> Cells;
+    std::span<const std::uint32_t> Of(std::size_t level) const {
+        return std::span<const std::uint32_t>(Cells).subspan(First[level],
+                                                             First[level + 1] - First[level]);
+    }
+};
+
 template <class Value>
-std::vector<CellSpan> CellSpans(const NetGrid& grid, Value value, double lowest, double highest) {
-    std::vector<CellSpan> cells;
+LevelCells CellsOfLevels(const NetGrid& grid, Value value, std::span<const double> levels) {
+    LevelCells out;
+    out.First.assign(levels.size() + 1, 0);
+    if (levels.empty()) {
+        return out;
+    }
+    // The crossed cells with their levels i0 <= i < i1, those in (low, high],
+    // in one pass; then counted per level and placed.
+    struct Crossed {
+        std::uint32_t Cell;
+        std::uint32_t From, To;
+    };
+    std::vector<Crossed> crossed;
     for (int k = 0; k + 1 < grid.Size(); ++k) {
-        for (int j = grid.RowFirst(k); j < grid.RowLast(k); ++j) {
-            if (!grid.CellValid(j, k)) {
-                continue;
-            }
-            const double v[4] = {value(grid.Index(j, k)), value(grid.Index(j + 1, k)),
-                                 value(grid.Index(j, k + 1)), value(grid.Index(j + 1, k + 1))};
+        // The valid cells of row k: all four corners valid.
+        const int first = std::max(grid.RowFirst(k), grid.RowFirst(k + 1));
+        const int last = std::min(grid.RowLast(k), grid.RowLast(k + 1));
+        const std::size_t below = grid.Index(0, k), above = grid.Index(0, k + 1);
+        for (int j = first; j < last; ++j) {
+            const std::size_t n = static_cast<std::size_t>(j);
+            const double v[4] = {value(below + n), value(below + n + 1), value(above + n),
+                                 value(above + n + 1)};
             const double low = std::min({v[0], v[1], v[2], v[3]});
             const double high = std::max({v[0], v[1], v[2], v[3]});
-            if (high >= lowest && low < highest) {
-                cells.push_back({low, high, j, k});
+            if (high < levels.front() || !(low < levels.back())) {
+                continue;
+            }
+            const auto i0 = std::upper_bound(levels.begin(), levels.end(), low);
+            const auto i1 = std::upper_bound(i0, levels.end(), high);
+            if (i0 != i1) {
+                crossed.push_back({PackedCell(j, k),
+                                   static_cast<std::uint32_t>(i0 - levels.begin()),
+                                   static_cast<std::uint32_t>(i1 - levels.begin())});
             }
         }
     }
-    return cells;
+    for (const Crossed& c : crossed) {
+        for (std::uint32_t i = c.From; i < c.To; ++i) {
+            ++out.First[i + 1];
+        }
+    }
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        out.First[i + 1] += out.First[i];
+    }
+    out.Cells.resize(out.First.back());
+    std::vector<std::size_t> fill(out.First.begin(), out.First.end() - 1);
+    for (const Crossed& c : crossed) {
+        for (std::uint32_t i = c.From; i < c.To; ++i) {
+            out.Cells[fill[i]++] = c.Cell;
+        }
+    }
+    return out;
 }
 
 std::vector<double> CleanLevels(std::span<const double> levels) {
@@ -592,7 +748,10 @@ std::vector<double> DefaultContourLevels(DensityMethod method, double maximum) {
 }
 
 DensityContours ContourDensity(std::span<const Vector3> data, const DensitySettings& settings,
-                               std::span<const double> levels) {
+                               std::span<const double> levels, int workers) {
+    if (workers <= 0) {
+        workers = DefaultWorkers();
+    }
     DensityContours out;
     out.Refusal = DensitySettingsRefusal(settings);
     if (out.Refusal != nullptr) {
@@ -613,27 +772,29 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
         // is so wide that finer cells gain nothing.
         const double spacing = std::clamp(0.6 / std::sqrt(kernel.Concentration), 0.004, 0.05);
         const NetGrid grid(spacing);
-        const ExponentialField field(data, kernel.Concentration, grid);
+        const ExponentialField field(data, kernel.Concentration, grid, workers);
         const FieldMaximum top = field.Maximum();
         out.Maximum = kernel.Scale * top.Value;
         out.MaximumAt = LowerDirection(top.At);
         if (levels.empty()) {
             values = DefaultContourLevels(settings.Method, out.Maximum);
         }
-        const std::vector<CellSpan> cells =
-            values.empty() ? std::vector<CellSpan>{}
-                           : CellSpans(
-                                 grid, [&](std::size_t node) { return field.NodeValue(node); },
-                                 values.front() / kernel.Scale, values.back() / kernel.Scale);
+        std::vector<double> sums;
         for (const double value : values) {
-            ContourLevel level{value, {}};
-            if (value > 0.0 && value <= out.Maximum) {
-                const double sum = value / kernel.Scale;
-                const SmoothLevel at(field, sum, kSmoothTolerance * top.Value);
-                level.Lines = LinesOf(grid, at, cells, sum);
-            }
-            out.Levels.push_back(std::move(level));
+            sums.push_back(value / kernel.Scale);
         }
+        const LevelCells cells = CellsOfLevels(
+            grid, [&](std::size_t node) { return field.NodeValue(node); }, sums);
+        out.Levels.resize(values.size());
+        ForEachWorkUnit(values.size(), workers, [&](std::size_t i) {
+            const double value = values[i];
+            ContourLevel& level = out.Levels[i];
+            level.Value = value;
+            if (value > 0.0 && value <= out.Maximum) {
+                const SmoothLevel at(field, sums[i], kSmoothTolerance * top.Value);
+                level.Lines = LinesOf(grid, at, cells.Of(i));
+            }
+        });
         return out;
     }
     // A quarter of the counting radius keeps the chords of the circles short;
@@ -641,7 +802,7 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
     const double radius = std::acos(kernel.CountFrom);
     const double spacing = std::clamp(0.25 * radius, 0.0017, kMaxSegment);
     const NetGrid grid(spacing);
-    const CountField field(data, kernel.CountFrom, grid);
+    const CountField field(data, kernel.CountFrom, grid, workers);
     const FieldMaximum top = field.Maximum();
     const int topCount = static_cast<int>(top.Value);
     out.Maximum = kernel.Scale * static_cast<double>(topCount);
@@ -649,16 +810,10 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
     if (levels.empty()) {
         values = DefaultContourLevels(settings.Method, out.Maximum);
     }
-    const std::vector<CellSpan> cells =
-        values.empty() ? std::vector<CellSpan>{}
-                       : CellSpans(
-                             grid, [&](std::size_t node) { return double(field.NodeCount(node)); },
-                             std::floor(values.front() / kernel.Scale),
-                             std::ceil(values.back() / kernel.Scale) + 1.0);
+    // The least count whose density, computed as DensityAt computes it,
+    // reaches each level.
+    std::vector<double> thresholds;
     for (const double value : values) {
-        ContourLevel level{value, {}};
-        // The least count whose density, computed as DensityAt computes it,
-        // reaches the level.
         int threshold = static_cast<int>(std::ceil(value / kernel.Scale));
         while (threshold > 0 && kernel.Scale * static_cast<double>(threshold - 1) >= value) {
             --threshold;
@@ -666,11 +821,20 @@ DensityContours ContourDensity(std::span<const Vector3> data, const DensitySetti
         while (kernel.Scale * static_cast<double>(threshold) < value) {
             ++threshold;
         }
+        thresholds.push_back(threshold);
+    }
+    const LevelCells cells = CellsOfLevels(
+        grid, [&](std::size_t node) { return double(field.NodeCount(node)); }, thresholds);
+    out.Levels.resize(values.size());
+    ForEachWorkUnit(values.size(), workers, [&](std::size_t i) {
+        const double value = values[i];
+        const int threshold = static_cast<int>(thresholds[i]);
+        ContourLevel& level = out.Levels[i];
+        level.Value = value;
         if (value > 0.0 && threshold >= 1 && threshold <= topCount) {
             const StepLevel at(field, threshold);
-            level.Lines = LinesOf(grid, at, cells, threshold);
+            level.Lines = LinesOf(grid, at, cells.Of(i));
         }
-        out.Levels.push_back(std::move(level));
-    }
+    });
     return out;
 }

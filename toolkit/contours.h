@@ -55,9 +55,15 @@ struct DensityContours {
 // degree at 10,000 data, sigma 3), at most 2.9 degrees; the step methods a
 // quarter of the counting radius, at most 1 degree. Closed lines smaller
 // than a grid cell may be missed; they enclose a peak that barely exceeds
-// the level. Deterministic: one thread, the same result on every machine.
+// the level.
+//
+// Deterministic: the same result, bit for bit, on every run and machine. The
+// work is split into fixed units (chunks of grid rows, then levels) shared
+// among up to `workers` threads (0: DefaultWorkers()); a unit's result does
+// not depend on the thread that computes it, so the number of workers, or a
+// thread that could not be started, changes only the time taken.
 DensityContours ContourDensity(std::span<const Vector3> data, const DensitySettings& settings,
-                               std::span<const double> levels);
+                               std::span<const double> levels, int workers = 0);
 
 // 2, 4, 6 ... up to maximum for the Kamb methods; 1, 2, 4, 8, 16, 32 below
 // maximum for 1% area. Empty for a maximum that is not finite and > 0.

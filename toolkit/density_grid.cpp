@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "work_units.h"
+
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -25,51 +27,131 @@ double AngleBetween(const Vector3& a, const Vector3& b) {
     return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
 }
 
-// Calls visit(k, first, last) for the rows k and column ranges that hold
-// every valid node within the angle radius of the unit vector e (and some
-// beyond it). The cap's net image lies within radius / cos(polar / 2) of e's
-// net point, polar being the largest polar angle in the cap; near the zenith
-// that bound grows without limit, so there every valid node is visited.
+// The rows and column ranges that hold every valid node within an angle of
+// one end of a datum (and some beyond it), computed once per end and read
+// by every chunk of rows. The cap's net image lies within radius /
+// cos(polar / 2) of the end's net point, polar being the largest polar angle
+// in the cap; near the zenith that bound grows without limit, so there every
+// valid node of the grid is taken.
+struct Cap {
+    double X, Y;       // the end's net point
+    double Reach;      // net radius bound; < 0: every valid node
+    int First, Last;   // rows
+    std::uint32_t End; // 2 (index into the ends) + 1 for the upper end
+};
+
+// The caps of the lower ends u and of -u, in the ends' order (u before -u),
+// leaving out those that miss the valid region.
+class Caps {
+public:
+    Caps(const NetGrid& grid, std::span<const Vector3> ends, double radius);
+    const Cap* begin() const { return caps_.get(); }
+    const Cap* end() const { return caps_.get() + count_; }
+
+private:
+    GridArray<Cap> caps_;
+    std::size_t count_ = 0;
+};
+
+Caps::Caps(const NetGrid& grid, std::span<const Vector3> ends, double radius)
+    : caps_(MakeGridArray<Cap>(2 * ends.size())) {
+    const double perSpacing = 1.0 / grid.Spacing();
+    const double origin = grid.Coordinate(0);
+    const int last = grid.Size() - 1;
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        const Vector3& u = ends[i];
+        for (const bool upper : {false, true}) {
+            const Vector3 e = upper ? Vector3{-u.x, -u.y, -u.z} : u;
+            const double polar = std::acos(std::clamp(e.z, -1.0, 1.0));
+            if (polar - radius > grid.ValidPolarAngle()) {
+                continue;
+            }
+            Cap cap{0.0, 0.0, -1.0, 0, last, static_cast<std::uint32_t>(2 * i + (upper ? 1 : 0))};
+            if (polar + radius < 2.6) {
+                const NetPoint centre = NetOf(e);
+                cap.X = centre.X;
+                cap.Y = centre.Y;
+                cap.Reach = radius / std::cos(0.5 * (polar + radius)) * (1.0 + 1e-9) + 1e-12;
+                cap.First = std::max(
+                    0, static_cast<int>(std::ceil((centre.Y - cap.Reach - origin) * perSpacing)));
+                cap.Last = std::min(last, static_cast<int>(std::floor(
+                                              (centre.Y + cap.Reach - origin) * perSpacing)));
+            }
+            if (cap.First <= cap.Last) {
+                caps_[count_++] = cap;
+            }
+        }
+    }
+}
+
+// Calls visit(k, first, last) for the rows k of the cap in [fromRow, toRow]
+// and the columns of row k that the cap may hold.
 template <class Visit>
-void ForEachRowInCap(const NetGrid& grid, const Vector3& e, double radius, Visit&& visit) {
-    const double polar = std::acos(std::clamp(e.z, -1.0, 1.0));
-    if (polar - radius > grid.ValidPolarAngle()) {
+void ForEachCapRow(const NetGrid& grid, const Cap& cap, int fromRow, int toRow, Visit&& visit) {
+    const int k0 = std::max(cap.First, fromRow), k1 = std::min(cap.Last, toRow);
+    if (cap.Reach < 0.0) {
+        for (int k = k0; k <= k1; ++k) {
+            if (grid.RowFirst(k) <= grid.RowLast(k)) {
+                visit(k, grid.RowFirst(k), grid.RowLast(k));
+            }
+        }
         return;
     }
     const double perSpacing = 1.0 / grid.Spacing();
     const double origin = grid.Coordinate(0);
-    const int last = grid.Size() - 1;
-    int k0 = 0, k1 = last;
-    double reach = 0.0;
-    NetPoint centre;
-    const bool bounded = polar + radius < 2.6;
-    if (bounded) {
-        centre = NetOf(e);
-        reach = radius / std::cos(0.5 * (polar + radius)) * (1.0 + 1e-9) + 1e-12;
-        k0 = std::max(0, static_cast<int>(std::ceil((centre.Y - reach - origin) * perSpacing)));
-        k1 = std::min(last, static_cast<int>(std::floor((centre.Y + reach - origin) * perSpacing)));
-    }
-    const double reach2 = reach * reach;
-    const double from = (centre.X - origin) * perSpacing;
-    for (int k = k0; k <= k1; ++k) {
-        int j0 = grid.RowFirst(k), j1 = grid.RowLast(k);
-        if (bounded) {
-            const double dy = grid.Coordinate(k) - centre.Y;
-            const double half = std::sqrt(std::max(0.0, reach2 - dy * dy)) * perSpacing;
+    const double reach2 = cap.Reach * cap.Reach;
+    const double from = (cap.X - origin) * perSpacing;
+    // The rows' half widths first, in a loop of their own that the compiler
+    // vectorises: one square root after another would wait on each.
+    constexpr int kBatch = 32;
+    double halves[kBatch];
+    for (int batch = k0; batch <= k1; batch += kBatch) {
+        const int rows = std::min(kBatch, k1 - batch + 1);
+        for (int r = 0; r < rows; ++r) {
+            const double dy = grid.Coordinate(batch + r) - cap.Y;
+            halves[r] = std::sqrt(std::max(0.0, reach2 - dy * dy)) * perSpacing;
+        }
+        for (int r = 0; r < rows; ++r) {
+            const int k = batch + r;
             // Both ends lie within the grid's index range, well inside int.
-            const double low = from - half, high = from + half;
+            const double low = from - halves[r], high = from + halves[r];
             int lowCeil = static_cast<int>(low);
             lowCeil += lowCeil < low ? 1 : 0;
             int highFloor = static_cast<int>(high);
             highFloor -= highFloor > high ? 1 : 0;
-            j0 = std::max(j0, lowCeil);
-            j1 = std::min(j1, highFloor);
-        }
-        if (j0 <= j1) {
-            visit(k, j0, j1);
+            const int j0 = std::max(grid.RowFirst(k), lowCeil);
+            const int j1 = std::min(grid.RowLast(k), highFloor);
+            if (j0 <= j1) {
+                visit(k, j0, j1);
+            }
         }
     }
 }
+
+// Rows handled as one unit of work: their node places are made once and
+// every cap that meets them is added to them in the caps' order, so each
+// node's sum is made in the same order whichever thread takes the unit.
+constexpr int kChunkRows = 16;
+
+int ChunkCount(const NetGrid& grid) {
+    return (grid.Size() + kChunkRows - 1) / kChunkRows;
+}
+
+// The node places of rows [first, first + count) of the grid, laid out as
+// the grid lays out its rows.
+struct ChunkPoints {
+    std::vector<float> Xs, Ys, Zs;
+    void Fill(const NetGrid& grid, int first, int count) {
+        const std::size_t length = grid.Index(0, count);
+        Xs.assign(length, 0.0f);
+        Ys.assign(length, 0.0f);
+        Zs.assign(length, 0.0f);
+        for (int r = 0; r < count; ++r) {
+            grid.RowPoints(first + r, Xs.data() + grid.Index(0, r), Ys.data() + grid.Index(0, r),
+                           Zs.data() + grid.Index(0, r));
+        }
+    }
+};
 
 // e^t for t <= 0 in single precision (t below -87 taken as -87), within a
 // few units in the last place: t = n ln 2 + r with |r| <= ln(2) / 2, e^r by
@@ -99,14 +181,6 @@ struct NodeRun {
     std::size_t First;
     int Length;
 };
-
-// The runs of valid nodes within the angle radius of e (see ForEachRowInCap).
-void CapRuns(const NetGrid& grid, const Vector3& e, double radius, std::vector<NodeRun>& runs) {
-    runs.clear();
-    ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
-        runs.push_back({grid.Index(first, k), last - first + 1});
-    });
-}
 
 // Adds exp(f (c - 1)) for the nodes of the runs, c = e . p, where c >= from,
 // to the sums s and, times e, to g. The exponent is taken as -f |p - e|^2 / 2,
@@ -190,6 +264,58 @@ AddKernelFunction ChooseAddKernel() {
 }
 #endif
 
+// Adds 1 to out at the nodes of the runs where e . p >= least, in double
+// precision as DensityAt compares; the same copies as AddKernel's.
+inline __attribute__((always_inline)) void
+AddCountBody(const float* __restrict x, const float* __restrict y, const float* __restrict z,
+             const NodeRun* runs, std::size_t count, Vector3 e, double least, int* __restrict out) {
+    for (std::size_t r = 0; r < count; ++r) {
+        const std::size_t first = runs[r].First;
+        const std::size_t stop = first + static_cast<std::size_t>(runs[r].Length);
+        for (std::size_t i = first; i < stop; ++i) {
+            out[i] += e.x * x[i] + e.y * y[i] + e.z * z[i] >= least ? 1 : 0;
+        }
+    }
+}
+
+using AddCountFunction = void (*)(const float*, const float*, const float*, const NodeRun*,
+                                  std::size_t, Vector3, double, int*);
+
+void AddCountBaseline(const float* x, const float* y, const float* z, const NodeRun* runs,
+                      std::size_t count, Vector3 e, double least, int* out) {
+    AddCountBody(x, y, z, runs, count, e, least, out);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void AddCountAvx2(const float* x, const float* y, const float* z,
+                                                  const NodeRun* runs, std::size_t count, Vector3 e,
+                                                  double least, int* out) {
+    AddCountBody(x, y, z, runs, count, e, least, out);
+}
+
+__attribute__((target("avx512f"))) void AddCountAvx512(const float* x, const float* y,
+                                                       const float* z, const NodeRun* runs,
+                                                       std::size_t count, Vector3 e, double least,
+                                                       int* out) {
+    AddCountBody(x, y, z, runs, count, e, least, out);
+}
+
+AddCountFunction ChooseAddCount() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) {
+        return AddCountAvx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return AddCountAvx2;
+    }
+    return AddCountBaseline;
+}
+#else
+AddCountFunction ChooseAddCount() {
+    return AddCountBaseline;
+}
+#endif
+
 // Cubic Hermite basis on [0, 1]: value at 0, value at 1, slope at 0, slope at 1.
 struct Hermite {
     double A0, A1, B0, B1;
@@ -197,6 +323,11 @@ struct Hermite {
 Hermite HermiteAt(double t) {
     const double s = 1.0 - t;
     return {(1.0 + 2.0 * t) * s * s, t * t * (3.0 - 2.0 * t), t * s * s, -t * t * s};
+}
+// Their derivatives in t.
+Hermite HermiteSlopeAt(double t) {
+    return {6.0 * t * (t - 1.0), 6.0 * t * (1.0 - t), (3.0 * t - 1.0) * (t - 1.0),
+            t * (3.0 * t - 2.0)};
 }
 
 } // namespace
@@ -212,7 +343,7 @@ Vector3 PointOfNet(double x, double y) {
     return {x * q, y * q, 1.0 - 0.5 * r2};
 }
 
-NetGrid::NetGrid(double spacing) : spacing_(spacing) {
+NetGrid::NetGrid(double spacing) : spacing_(spacing), perSpacing_(1.0 / spacing) {
     const double validRadius = std::sqrt(2.0) + 1.5 * spacing;
     const int half = static_cast<int>(std::ceil(validRadius / spacing)) + 1;
     size_ = 2 * half + 1;
@@ -222,10 +353,6 @@ NetGrid::NetGrid(double spacing) : spacing_(spacing) {
     rowFirst_.assign(static_cast<std::size_t>(size_), 0);
     rowLast_.assign(static_cast<std::size_t>(size_), -1);
     padded_ = static_cast<std::size_t>(size_) * (size_ + kPadding);
-    components_.assign(3 * padded_, 0.0f);
-    float* xs = components_.data();
-    float* ys = xs + padded_;
-    float* zs = ys + padded_;
     for (int k = 0; k < size_; ++k) {
         const double y = Coordinate(k);
         if (std::fabs(y) > validRadius) {
@@ -236,19 +363,27 @@ NetGrid::NetGrid(double spacing) : spacing_(spacing) {
         const int last = std::min(size_ - 1, static_cast<int>(std::floor((w - origin_) / spacing)));
         rowFirst_[static_cast<std::size_t>(k)] = first;
         rowLast_[static_cast<std::size_t>(k)] = last;
-        for (int j = first; j <= last; ++j) {
-            const std::size_t node = Index(j, k);
-            const Vector3 p = PointOfNet(Coordinate(j), y);
-            xs[node] = static_cast<float>(p.x);
-            ys[node] = static_cast<float>(p.y);
-            zs[node] = static_cast<float>(p.z);
-        }
+    }
+}
+
+Vector3 NetGrid::Point(int j, int k) const {
+    const Vector3 p = PointOfNet(Coordinate(j), Coordinate(k));
+    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+}
+
+void NetGrid::RowPoints(int k, float* xs, float* ys, float* zs) const {
+    const double y = Coordinate(k);
+    for (int j = RowFirst(k); j <= RowLast(k); ++j) {
+        const Vector3 p = PointOfNet(Coordinate(j), y);
+        xs[j] = static_cast<float>(p.x);
+        ys[j] = static_cast<float>(p.y);
+        zs[j] = static_cast<float>(p.z);
     }
 }
 
 bool NetGrid::Locate(NetPoint q, int& j, int& k, double& u, double& v) const {
-    const double fj = (q.X - origin_) / spacing_;
-    const double fk = (q.Y - origin_) / spacing_;
+    const double fj = (q.X - origin_) * perSpacing_;
+    const double fk = (q.Y - origin_) * perSpacing_;
     if (!(fj >= 0.0 && fk >= 0.0 && fj < size_ - 1 && fk < size_ - 1)) {
         return false;
     }
@@ -260,89 +395,130 @@ bool NetGrid::Locate(NetPoint q, int& j, int& k, double& u, double& v) const {
 }
 
 ExponentialField::ExponentialField(std::span<const Vector3> data, double concentration,
-                                   const NetGrid& grid)
+                                   const NetGrid& grid, int workers)
     : grid_(grid), f_(concentration),
       cutOffCos_(std::max(0.0, 1.0 - (std::log(concentration) + std::log(1000.0)) / concentration)),
       cutOffAngle_(std::acos(cutOffCos_)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(cutOffCos_))) {
     static const AddKernelFunction addKernel = ChooseAddKernel();
     const std::size_t count = grid.PaddedNodeCount();
-    // Per node: the sum S and the weighted sum G of the ends, held in the
-    // arrays that later keep the value and slopes.
-    nodes_.assign(4 * count, 0.0f);
-    float* value = nodes_.data();
-    float* dx = value + count;
-    float* dy = dx + count;
-    float* dxy = dy + count;
+    // Left uninitialised: each chunk of rows clears its own, so that the
+    // threads share the first touch of the pages.
+    nodes_ = MakeGridArray<float>(4 * count);
+    float* const value = nodes_.get();
+    float* const dx = value + count;
+    float* const dy = dx + count;
+    float* const dxy = dy + count;
     const double f = f_;
+    const double h = grid.Spacing();
     // Each datum counts through its end nearer the node: the lower end where
     // cos >= 0, the upper one where its own cos > 0, so none counts twice.
     const double from = cutOffCos_;
     const double above = std::nextafter(static_cast<float>(from), 2.0f);
-    std::vector<NodeRun> runs;
-    for (const Vector3& u : buckets_.Ends()) {
-        const Vector3 v{-u.x, -u.y, -u.z};
-        for (const auto& [e, least] : {std::pair{u, from}, std::pair{v, above}}) {
-            CapRuns(grid, e, cutOffAngle_, runs);
-            addKernel(grid.Xs(), grid.Ys(), grid.Zs(), runs.data(), runs.size(), e, f, least, value,
-                      dx, dy, dxy);
+    const std::span<const Vector3> ends = buckets_.Ends();
+    const Caps caps(grid, ends, cutOffAngle_);
+    // Per node: the sum S and the weighted sum G of the ends, held in the
+    // arrays that later keep the value and slopes.
+    ForEachWorkUnit(static_cast<std::size_t>(ChunkCount(grid)), workers, [&](std::size_t chunk) {
+        const int first = static_cast<int>(chunk) * kChunkRows;
+        const int rows = std::min(kChunkRows, grid.Size() - first);
+        const std::size_t base = grid.Index(0, first), length = grid.Index(0, rows);
+        for (float* array : {value, dx, dy, dxy}) {
+            std::fill_n(array + base, length, 0.0f);
         }
-    }
-    // Chain rule through the net's inverse map p(X, Y): dS/dX = f G . p_X.
+        ChunkPoints points;
+        points.Fill(grid, first, rows);
+        std::vector<NodeRun> runs;
+        for (const Cap& cap : caps) {
+            if (cap.Last < first || cap.First >= first + rows) {
+                continue;
+            }
+            runs.clear();
+            ForEachCapRow(grid, cap, first, first + rows - 1, [&](int k, int j0, int j1) {
+                runs.push_back({grid.Index(j0, k - first), j1 - j0 + 1});
+            });
+            const Vector3& u = ends[cap.End / 2];
+            const bool upper = (cap.End & 1) != 0;
+            const Vector3 e = upper ? Vector3{-u.x, -u.y, -u.z} : u;
+            addKernel(points.Xs.data(), points.Ys.data(), points.Zs.data(), runs.data(),
+                      runs.size(), e, f, upper ? above : from, value + base, dx + base, dy + base,
+                      dxy + base);
+        }
+        // Chain rule through the net's inverse map p(X, Y): dS/dX = f G . p_X.
+        for (int k = first; k < first + rows; ++k) {
+            const double y = grid.Coordinate(k);
+            for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
+                const double x = grid.Coordinate(j);
+                const std::size_t node = grid.Index(j, k);
+                const double q = std::sqrt(std::max(1e-300, 1.0 - 0.25 * (x * x + y * y)));
+                const double quarter = 0.25 / q;
+                const Vector3 px{q - x * x * quarter, -x * y * quarter, -x};
+                const Vector3 py{-x * y * quarter, q - y * y * quarter, -y};
+                const Vector3 g{dx[node], dy[node], dxy[node]};
+                dx[node] = static_cast<float>(h * f * Dot(g, px));
+                dy[node] = static_cast<float>(h * f * Dot(g, py));
+            }
+        }
+    });
     // The cross derivative comes from central differences of these exact
     // slopes (one-sided at the rim), which keeps the per-datum work to one
     // exponential and four sums.
-    const double h = grid.Spacing();
-    for (int k = 0; k < grid.Size(); ++k) {
-        const double y = grid.Coordinate(k);
-        for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
-            const double x = grid.Coordinate(j);
-            const std::size_t node = grid.Index(j, k);
-            const double q = std::sqrt(std::max(1e-300, 1.0 - 0.25 * (x * x + y * y)));
-            const double quarter = 0.25 / q;
-            const Vector3 px{q - x * x * quarter, -x * y * quarter, -x};
-            const Vector3 py{-x * y * quarter, q - y * y * quarter, -y};
-            const Vector3 g{dx[node], dy[node], dxy[node]};
-            dx[node] = static_cast<float>(h * f * Dot(g, px));
-            dy[node] = static_cast<float>(h * f * Dot(g, py));
-        }
-    }
-    for (int k = 0; k < grid.Size(); ++k) {
-        for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
-            const int k0 = grid.NodeValid(j, k - 1) ? k - 1 : k;
-            const int k1 = grid.NodeValid(j, k + 1) ? k + 1 : k;
-            const int j0 = grid.NodeValid(j - 1, k) ? j - 1 : j;
-            const int j1 = grid.NodeValid(j + 1, k) ? j + 1 : j;
-            double sum = 0.0;
-            int terms = 0;
-            if (k1 > k0) {
-                sum += (double(dx[grid.Index(j, k1)]) - dx[grid.Index(j, k0)]) / (k1 - k0);
-                ++terms;
+    ForEachWorkUnit(static_cast<std::size_t>(ChunkCount(grid)), workers, [&](std::size_t chunk) {
+        const int first = static_cast<int>(chunk) * kChunkRows;
+        const int last = std::min(first + kChunkRows, grid.Size()) - 1;
+        for (int k = first; k <= last; ++k) {
+            for (int j = grid.RowFirst(k); j <= grid.RowLast(k); ++j) {
+                const int k0 = grid.NodeValid(j, k - 1) ? k - 1 : k;
+                const int k1 = grid.NodeValid(j, k + 1) ? k + 1 : k;
+                const int j0 = grid.NodeValid(j - 1, k) ? j - 1 : j;
+                const int j1 = grid.NodeValid(j + 1, k) ? j + 1 : j;
+                double sum = 0.0;
+                int terms = 0;
+                if (k1 > k0) {
+                    sum += (double(dx[grid.Index(j, k1)]) - dx[grid.Index(j, k0)]) / (k1 - k0);
+                    ++terms;
+                }
+                if (j1 > j0) {
+                    sum += (double(dy[grid.Index(j1, k)]) - dy[grid.Index(j0, k)]) / (j1 - j0);
+                    ++terms;
+                }
+                dxy[grid.Index(j, k)] = static_cast<float>(terms > 0 ? sum / terms : 0.0);
             }
-            if (j1 > j0) {
-                sum += (double(dy[grid.Index(j1, k)]) - dy[grid.Index(j0, k)]) / (j1 - j0);
-                ++terms;
-            }
-            dxy[grid.Index(j, k)] = static_cast<float>(terms > 0 ? sum / terms : 0.0);
         }
-    }
+    });
 }
 
-double ExponentialField::InterpolateNet(NetPoint q) const {
+double ExponentialField::InterpolateNet(NetPoint q, double* slopeX, double* slopeY) const {
     int j = 0, k = 0;
     double u = 0.0, v = 0.0;
     if (!grid_.Locate(q, j, k, u, v)) {
         return std::nan("");
     }
-    const Hermite hu = HermiteAt(u), hv = HermiteAt(v);
     const float *value = Array(0), *dx = Array(1), *dy = Array(2), *dxy = Array(3);
-    auto corner = [&](std::size_t n, double au, double bu, double av, double bv) {
-        return value[n] * au * av + dx[n] * bu * av + dy[n] * au * bv + dxy[n] * bu * bv;
+    const std::size_t n0 = grid_.Index(j, k), n1 = grid_.Index(j, k + 1);
+    // Along u first, on rows k and k + 1: the terms that go with the value
+    // basis in v (r) and with the slope basis in v (s); then along v.
+    auto along = [&](const Hermite& a, double(&r)[2], double(&s)[2]) {
+        for (int row = 0; row < 2; ++row) {
+            const std::size_t n = row == 0 ? n0 : n1;
+            r[row] = value[n] * a.A0 + value[n + 1] * a.A1 + dx[n] * a.B0 + dx[n + 1] * a.B1;
+            s[row] = dy[n] * a.A0 + dy[n + 1] * a.A1 + dxy[n] * a.B0 + dxy[n + 1] * a.B1;
+        }
     };
-    return corner(grid_.Index(j, k), hu.A0, hu.B0, hv.A0, hv.B0) +
-           corner(grid_.Index(j + 1, k), hu.A1, hu.B1, hv.A0, hv.B0) +
-           corner(grid_.Index(j, k + 1), hu.A0, hu.B0, hv.A1, hv.B1) +
-           corner(grid_.Index(j + 1, k + 1), hu.A1, hu.B1, hv.A1, hv.B1);
+    auto across = [](const Hermite& b, const double(&r)[2], const double(&s)[2]) {
+        return r[0] * b.A0 + r[1] * b.A1 + s[0] * b.B0 + s[1] * b.B1;
+    };
+    const Hermite hv = HermiteAt(v);
+    double r[2], s[2];
+    along(HermiteAt(u), r, s);
+    if (slopeX != nullptr && slopeY != nullptr) {
+        const double perSpacing = 1.0 / grid_.Spacing();
+        double ru[2], su[2];
+        along(HermiteSlopeAt(u), ru, su);
+        *slopeX = across(hv, ru, su) * perSpacing;
+        *slopeY = across(HermiteSlopeAt(v), r, s) * perSpacing;
+    }
+    return across(hv, r, s);
 }
 
 double ExponentialField::Interpolate(const Vector3& p) const {
@@ -372,6 +548,9 @@ double ExponentialField::EdgeRoot(int j, int k, int dj, int dk, double level) co
     double t = f0 / (f0 - f1);
     for (int iteration = 0; iteration < 60; ++iteration) {
         const double g = value(t);
+        if (g == 0.0) {
+            return t;
+        }
         if ((g >= 0.0) == loAbove) {
             lo = t;
         } else {
@@ -379,7 +558,9 @@ double ExponentialField::EdgeRoot(int j, int k, int dj, int dk, double level) co
         }
         const double slopeAt = derivative(t);
         double next = slopeAt != 0.0 ? t - g / slopeAt : 0.5 * (lo + hi);
-        if (!(next > lo && next < hi)) {
+        // A step that stays put has converged; only one that leaves the
+        // bracket is replaced by bisection.
+        if (!(next >= lo && next <= hi)) {
             next = 0.5 * (lo + hi);
         }
         if (std::fabs(next - t) < 1e-13 || hi - lo < 1e-13) {
@@ -499,41 +680,52 @@ FieldMaximum ExponentialField::Maximum() const {
     return best;
 }
 
-CountField::CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid)
+CountField::CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid,
+                       int workers)
     : grid_(grid), countFrom_(countFrom), radius_(std::acos(countFrom)),
       buckets_(data, 2.0 * std::sin(0.5 * std::acos(countFrom))) {
+    static const AddCountFunction addCount = ChooseAddCount();
     const std::size_t count = grid.PaddedNodeCount();
-    counts_.assign(count, 0);
-    reach_.assign(count, 0);
+    counts_ = MakeGridArray<int>(count);
+    reach_ = MakeGridArray<int>(count);
     reachRadius_ = radius_ + grid.Spacing() * std::sqrt(2.0) * grid.MaxStretch() + 1e-9;
+    const bool wholeReach = reachRadius_ >= 0.5 * kPi;
     const double reachCos = std::cos(std::min(reachRadius_, 0.5 * kPi));
-    const double from = countFrom_;
-    // |u . p| >= from holds where u . p >= from or (-u) . p >= from; negation
-    // is exact, so this is DensityAt's comparison.
-    auto add = [&](std::vector<int>& to, const Vector3& e, double radius, double least) {
-        ForEachRowInCap(grid, e, radius, [&](int k, int first, int last) {
-            const std::size_t row = grid.Index(0, k);
-            const float* x = grid.Xs() + row;
-            const float* y = grid.Ys() + row;
-            const float* z = grid.Zs() + row;
-            int* out = to.data() + row;
-            for (int j = first; j <= last; ++j) {
-                out[j] += e.x * x[j] + e.y * y[j] + e.z * z[j] >= least ? 1 : 0;
+    const std::span<const Vector3> ends = buckets_.Ends();
+    const Caps countCaps(grid, ends, radius_ + 1e-9);
+    const Caps reachCaps(grid, ends, wholeReach ? 0.0 : reachRadius_);
+    ForEachWorkUnit(static_cast<std::size_t>(ChunkCount(grid)), workers, [&](std::size_t chunk) {
+        const int first = static_cast<int>(chunk) * kChunkRows;
+        const int rows = std::min(kChunkRows, grid.Size() - first);
+        const std::size_t base = grid.Index(0, first), length = grid.Index(0, rows);
+        std::fill_n(counts_.get() + base, length, 0);
+        std::fill_n(reach_.get() + base, length, wholeReach ? static_cast<int>(data.size()) : 0);
+        ChunkPoints points;
+        points.Fill(grid, first, rows);
+        // |u . p| >= from holds where u . p >= from or (-u) . p >= from;
+        // negation is exact, so this is DensityAt's comparison. Counts add
+        // up alike in any order.
+        std::vector<NodeRun> runs;
+        auto add = [&](int* to, const Caps& caps, double least) {
+            for (const Cap& cap : caps) {
+                if (cap.Last < first || cap.First >= first + rows) {
+                    continue;
+                }
+                runs.clear();
+                ForEachCapRow(grid, cap, first, first + rows - 1, [&](int k, int j0, int j1) {
+                    runs.push_back({grid.Index(j0, k - first), j1 - j0 + 1});
+                });
+                const Vector3& u = ends[cap.End / 2];
+                const Vector3 e = (cap.End & 1) != 0 ? Vector3{-u.x, -u.y, -u.z} : u;
+                addCount(points.Xs.data(), points.Ys.data(), points.Zs.data(), runs.data(),
+                         runs.size(), e, least, to + base);
             }
-        });
-    };
-    for (const Vector3& u : buckets_.Ends()) {
-        const Vector3 v{-u.x, -u.y, -u.z};
-        add(counts_, u, radius_ + 1e-9, from);
-        add(counts_, v, radius_ + 1e-9, from);
-        if (reachRadius_ < 0.5 * kPi) {
-            add(reach_, u, reachRadius_, reachCos);
-            add(reach_, v, reachRadius_, reachCos);
+        };
+        add(counts_.get(), countCaps, countFrom_);
+        if (!wholeReach) {
+            add(reach_.get(), reachCaps, reachCos);
         }
-    }
-    if (reachRadius_ >= 0.5 * kPi) {
-        reach_.assign(count, static_cast<int>(data.size()));
-    }
+    });
 }
 
 int CountField::Count(const Vector3& p) const {
@@ -545,28 +737,58 @@ int CountField::Count(const Vector3& p) const {
     return count;
 }
 
-// Bisection of the arc. The data whose circle cannot cross what is left of
-// the arc are settled once (counted in `inside` or dropped), so each step
-// tests only the few circles that pass near the crossing.
-Vector3 CountField::Crossing(const Vector3& a, const Vector3& b, int threshold) const {
-    constexpr double kMargin = 1e-9;
-    Vector3 lo = a, hi = b; // lo keeps a's side
+// Angles are padded by this much before data are settled as inside or
+// outside, far more than the rounding of the cosines compared.
+constexpr double kSettleMargin = 1e-9;
+
+void CountField::Near(const Vector3& p, double margin, int& inside,
+                      std::vector<Vector3>& open) const {
+    open.clear();
+    inside = 0;
     const std::span<const Vector3> ends = buckets_.Ends();
-    double half = 0.5 * AngleBetween(a, b);
-    Vector3 mid = Normalized({a.x + b.x, a.y + b.y, a.z + b.z});
-    std::vector<Vector3> open;
-    const double reachCos = std::cos(std::min(radius_ + half + kMargin, 0.5 * kPi));
-    buckets_.ForEachNear(mid, radius_ + half + kMargin, [&](std::size_t i) {
-        if (std::fabs(Dot(ends[i], mid)) >= reachCos) {
+    const double innerAngle = radius_ - margin - kSettleMargin;
+    const double innerCos = innerAngle > 0.0 ? std::cos(innerAngle) : 2.0;
+    const double outerAngle = radius_ + margin + kSettleMargin;
+    const double outerCos = std::cos(std::min(outerAngle, 0.5 * kPi));
+    buckets_.ForEachNear(p, outerAngle, [&](std::size_t i) {
+        const double c = std::fabs(Dot(ends[i], p));
+        if (c >= innerCos) {
+            ++inside;
+        } else if (c >= outerCos) {
             open.push_back(ends[i]);
         }
     });
+}
+
+int CountField::CountAmong(const Vector3& q, int inside, std::span<const Vector3> open) const {
+    int count = inside;
+    for (const Vector3& u : open) {
+        count += std::fabs(Dot(u, q)) >= countFrom_ ? 1 : 0;
+    }
+    return count;
+}
+
+// Bisection of the arc. The data whose circle cannot cross what is left of
+// the arc are settled once (counted in `inside` or dropped), so each step
+// tests only the few circles that pass near the crossing. The bounds of
+// that test are taken afresh every fourth step: older ones, for a longer
+// arc, settle fewer data but never one wrongly.
+Vector3 CountField::Crossing(const Vector3& a, const Vector3& b, int threshold) const {
+    Vector3 lo = a, hi = b; // lo keeps a's side
+    double half = 0.5 * AngleBetween(a, b);
+    Vector3 mid = Normalized({a.x + b.x, a.y + b.y, a.z + b.z});
+    thread_local std::vector<Vector3> open;
     int inside = 0;
-    const bool loAbove = Count(a) >= threshold;
+    Near(mid, half, inside, open);
+    // a lies within half of mid: the open data and those inside decide it.
+    const bool loAbove = CountAmong(a, inside, open) >= threshold;
+    double innerCos = 2.0, outerCos = -1.0;
     for (int step = 0; step < 80 && half > 0.5e-10; ++step) {
-        const double innerAngle = radius_ - half - kMargin;
-        const double innerCos = innerAngle > 0.0 ? std::cos(innerAngle) : 2.0;
-        const double outerCos = std::cos(std::min(radius_ + half + kMargin, 0.5 * kPi));
+        if (step % 4 == 0) {
+            const double innerAngle = radius_ - half - kSettleMargin;
+            innerCos = innerAngle > 0.0 ? std::cos(innerAngle) : 2.0;
+            outerCos = std::cos(std::min(radius_ + half + kSettleMargin, 0.5 * kPi));
+        }
         int count = inside;
         std::size_t kept = 0;
         for (const Vector3& u : open) {
@@ -599,7 +821,7 @@ FieldMaximum CountField::Maximum() const {
             const std::size_t node = grid_.Index(j, k);
             if (counts_[node] > bestCount) {
                 bestCount = counts_[node];
-                best.At = grid_.Point(node);
+                best.At = grid_.Point(j, k);
             }
         }
     }
@@ -629,40 +851,45 @@ FieldMaximum CountField::Maximum() const {
         return a.k != b.k ? a.k < b.k : a.j < b.j;
     });
     const std::span<const Vector3> ends = buckets_.Ends();
-    std::vector<Vector3> stack; // candidates of the regions being split, innermost last
+    // Candidates of the regions being split, innermost last; grown, never
+    // shrunk, so that a region writes its own past its parent's.
+    std::vector<Vector3> stack;
     long regions = 0;
     constexpr long kRegionLimit = 2'000'000;
-    // Region: net square from (x, y), side w; its candidates start at stack[from].
-    auto split = [&](auto&& self, double x, double y, double w, std::size_t from) -> void {
+    // Region: net square from (x, y), side w; its candidates are stack[from, end).
+    auto split = [&](auto&& self, double x, double y, double w, std::size_t from,
+                     std::size_t end) -> void {
         if (++regions > kRegionLimit) {
             return;
         }
         const Vector3 c = PointOfNet(x + 0.5 * w, y + 0.5 * w);
         const double r = 0.5 * std::sqrt(2.0) * w * grid_.MaxStretch();
         const double boundCos = std::cos(std::min(radius_ + r + 1e-9, 0.5 * kPi));
-        const std::size_t end = stack.size();
+        if (stack.size() < end + (end - from)) {
+            stack.resize(2 * (end + (end - from)));
+        }
+        std::size_t next = end;
         int count = 0;
         for (std::size_t i = from; i < end; ++i) {
             const Vector3 u = stack[i];
             const double a = std::fabs(Dot(u, c));
             if (a >= boundCos) {
                 count += a >= countFrom_ ? 1 : 0;
-                stack.push_back(u);
+                stack[next++] = u;
             }
         }
-        const int bound = static_cast<int>(stack.size() - end);
+        const int bound = static_cast<int>(next - end);
         if (count > bestCount) {
             bestCount = count;
             best.At = c;
         }
         if (!settled(bound) && r > 1e-9) {
             const double s = 0.5 * w;
-            self(self, x, y, s, end);
-            self(self, x + s, y, s, end);
-            self(self, x, y + s, s, end);
-            self(self, x + s, y + s, s, end);
+            self(self, x, y, s, end, next);
+            self(self, x + s, y, s, end, next);
+            self(self, x, y + s, s, end, next);
+            self(self, x + s, y + s, s, end, next);
         }
-        stack.resize(end);
     };
     for (const Cell& cell : cells) {
         if (settled(cell.bound) || regions > kRegionLimit) {
@@ -672,10 +899,14 @@ FieldMaximum CountField::Maximum() const {
         const double w = grid_.Spacing();
         const Vector3 c = PointOfNet(x + 0.5 * w, y + 0.5 * w);
         const double r = 0.5 * std::sqrt(2.0) * w * grid_.MaxStretch();
-        stack.clear();
-        buckets_.ForEachNear(c, radius_ + r + 1e-9,
-                             [&](std::size_t i) { stack.push_back(ends[i]); });
-        split(split, x, y, w, 0);
+        std::size_t gathered = 0;
+        buckets_.ForEachNear(c, radius_ + r + 1e-9, [&](std::size_t i) {
+            if (stack.size() <= gathered) {
+                stack.resize(2 * gathered + 64);
+            }
+            stack[gathered++] = ends[i];
+        });
+        split(split, x, y, w, 0, gathered);
     }
     best.Value = bestCount;
     return best;

@@ -6,6 +6,7 @@
 
 #include "axial_buckets.h"
 #include "direction.h"
+#include "grid_memory.h"
 
 // The density fields that the contour tracer reads: values on a square grid
 // over the equal-area net, plus exact local evaluations. Sphere angles in
@@ -36,15 +37,15 @@ public:
     std::size_t Index(int j, int k) const {
         return static_cast<std::size_t>(k) * (size_ + kPadding) + static_cast<std::size_t>(j);
     }
-    Vector3 Point(std::size_t node) const { return {Xs()[node], Ys()[node], Zs()[node]}; }
-    // The node components as separate arrays, 0 at invalid nodes and in the
-    // padding, indexed by Index. Single precision: the node's place need only be
-    // known, not exact, and half the memory halves the first-touch cost.
-    const float* Xs() const { return components_.data(); }
-    const float* Ys() const { return components_.data() + padded_; }
-    const float* Zs() const { return components_.data() + 2 * padded_; }
     std::size_t PaddedNodeCount() const { return padded_; }
     static constexpr int kPadding = 16;
+    // The node's place, each component rounded to single precision: the
+    // node's place need only be known, not exact, and every use of it takes
+    // these same numbers.
+    Vector3 Point(int j, int k) const;
+    // Writes those components of the valid nodes of row k to xs[j], ys[j] and
+    // zs[j]; leaves the other entries alone.
+    void RowPoints(int k, float* xs, float* ys, float* zs) const;
     // Valid columns of row k: [RowFirst, RowLast], empty when first > last.
     int RowFirst(int k) const { return rowFirst_[static_cast<std::size_t>(k)]; }
     int RowLast(int k) const { return rowLast_[static_cast<std::size_t>(k)]; }
@@ -66,14 +67,13 @@ public:
 
 private:
     double spacing_ = 0.0;
+    double perSpacing_ = 0.0;
     double origin_ = 0.0;
     int size_ = 0;
     double validPolar_ = 0.0;
     double maxStretch_ = 1.0;
     std::vector<int> rowFirst_, rowLast_;
     std::size_t padded_ = 0;
-    std::vector<float> components_; // x, y, z arrays in one block: one allocation, reused
-                                    // by the allocator from one redraw to the next
 };
 
 // The local maximum of a field: its value in the field's units and where.
@@ -92,8 +92,11 @@ struct FieldMaximum {
 // tolerance. At 10,000 data and sigma 3 the cut-off angle is 6.6 degrees.
 class ExponentialField {
 public:
-    // data: n >= 1 unit vectors; concentration f > 1.
-    ExponentialField(std::span<const Vector3> data, double concentration, const NetGrid& grid);
+    // data: n >= 1 unit vectors; concentration f > 1. The sums are shared
+    // among up to `workers` threads by chunks of rows, each node's made in
+    // the same order whatever the number: the same field for every value.
+    ExponentialField(std::span<const Vector3> data, double concentration, const NetGrid& grid,
+                     int workers);
 
     const NetGrid& Grid() const { return grid_; }
     double CutOffAngle() const { return cutOffAngle_; } // radians, at most pi / 2
@@ -101,7 +104,8 @@ public:
     // The interpolated sum at a point of the lower hemisphere or the valid
     // ring beyond it; NaN elsewhere.
     double Interpolate(const Vector3& p) const;
-    double InterpolateNet(NetPoint q) const;
+    // With slopes, also its derivatives along X and Y there.
+    double InterpolateNet(NetPoint q, double* slopeX = nullptr, double* slopeY = nullptr) const;
     // Place t in [0, 1] along the grid edge from node (j, k) to (j + dj, k + dk)
     // (one of dj, dk is 1, the other 0) where the interpolated sum equals
     // level; the two nodes must lie on either side of it.
@@ -125,21 +129,28 @@ private:
     // Per node, in four arrays of one block: the value and, scaled by the
     // spacing h, the slopes along X and Y and the cross derivative (times
     // h^2). Single precision keeps 1e-7 of the value, far inside the 1%.
-    std::vector<float> nodes_;
-    const float* Array(int which) const { return nodes_.data() + which * grid_.PaddedNodeCount(); }
+    GridArray<float> nodes_;
+    const float* Array(int which) const { return nodes_.get() + which * grid_.PaddedNodeCount(); }
 };
 
 // Counts of the step methods: the data whose axis lies within the counting
 // circle, |cos| >= countFrom, compared exactly as DensityAt compares.
 class CountField {
 public:
-    // data: unit vectors; countFrom in (0, 1).
-    CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid);
+    // data: unit vectors; countFrom in (0, 1). Shared among up to `workers`
+    // threads by chunks of rows; the counts do not depend on their number.
+    CountField(std::span<const Vector3> data, double countFrom, const NetGrid& grid, int workers);
 
     const NetGrid& Grid() const { return grid_; }
     double Radius() const { return radius_; } // of the counting circle, radians
     int NodeCount(std::size_t node) const { return counts_[node]; }
     int Count(const Vector3& p) const;
+    // The data that decide the count within angle margin of p: `inside`
+    // counts those within the counting radius of every such point, `open`
+    // (cleared first) holds those whose counting circle passes nearer p.
+    // CountAmong then gives Count(q), exactly, for every q that near p.
+    void Near(const Vector3& p, double margin, int& inside, std::vector<Vector3>& open) const;
+    int CountAmong(const Vector3& q, int inside, std::span<const Vector3> open) const;
     // A point of the great-circle arc from a to b (unit, less than 90
     // degrees apart) within 1e-10 rad of where the count crosses from below
     // threshold to threshold or more; a and b must lie on either side.
@@ -157,7 +168,7 @@ private:
     double countFrom_ = 0.0;
     double radius_ = 0.0;
     AxialBuckets buckets_;
-    std::vector<int> counts_;
-    std::vector<int> reach_; // per node: data within the counting radius + a cell diagonal
+    GridArray<int> counts_;
+    GridArray<int> reach_; // per node: data within the counting radius + a cell diagonal
     double reachRadius_ = 0.0;
 };

@@ -436,6 +436,51 @@ TEST(ContourDensity, LinesLeaveAndReenterAtAntipodalPoints) {
     EXPECT_NEAR(up.MaximumAt.Dec, 303.0, 1e-6);
 }
 
+// Whether two results are the same bit for bit: maxima, levels, and every
+// vertex of every line in the same order.
+void ExpectIdentical(const DensityContours& a, const DensityContours& b) {
+    EXPECT_EQ(a.Maximum, b.Maximum);
+    EXPECT_EQ(a.MaximumAt.Inc, b.MaximumAt.Inc);
+    EXPECT_EQ(a.MaximumAt.Dec, b.MaximumAt.Dec);
+    ASSERT_EQ(a.Levels.size(), b.Levels.size());
+    for (std::size_t i = 0; i < a.Levels.size(); ++i) {
+        EXPECT_EQ(a.Levels[i].Value, b.Levels[i].Value);
+        ASSERT_EQ(a.Levels[i].Lines.size(), b.Levels[i].Lines.size());
+        for (std::size_t l = 0; l < a.Levels[i].Lines.size(); ++l) {
+            const ContourLine& p = a.Levels[i].Lines[l];
+            const ContourLine& q = b.Levels[i].Lines[l];
+            EXPECT_EQ(p.Closed, q.Closed);
+            ASSERT_EQ(p.Vertices.size(), q.Vertices.size());
+            for (std::size_t v = 0; v < p.Vertices.size(); ++v) {
+                ASSERT_EQ(p.Vertices[v].Inc, q.Vertices[v].Inc) << "level " << i << " line " << l;
+                ASSERT_EQ(p.Vertices[v].Dec, q.Vertices[v].Dec) << "level " << i << " line " << l;
+            }
+        }
+    }
+}
+
+// The work is shared among threads in fixed units whose results do not
+// depend on the thread: any number of workers, and fewer threads than asked
+// for (as when one cannot be started), give the one-thread result.
+TEST(ContourDensity, SameResultWithAnyNumberOfWorkers) {
+    for (const DensityMethod method :
+         {DensityMethod::ExponentialKamb, DensityMethod::Kamb, DensityMethod::OnePercentArea}) {
+        DensitySettings s;
+        s.Method = method;
+        for (const DataSet& set : DataSets()) {
+            if (set.Data.size() != 1000) {
+                continue;
+            }
+            SCOPED_TRACE(set.Name + " " + std::to_string(static_cast<int>(method)));
+            const DensityContours one = ContourDensity(set.Data, s, {}, 1);
+            for (const int workers : {2, 3}) {
+                SCOPED_TRACE(workers);
+                ExpectIdentical(one, ContourDensity(set.Data, s, {}, workers));
+            }
+        }
+    }
+}
+
 TEST(DefaultContourLevels, EverySecondSigmaOrDoublingPercentages) {
     using V = std::vector<double>;
     EXPECT_EQ(DefaultContourLevels(DensityMethod::ExponentialKamb, 7.9), (V{2, 4, 6}));

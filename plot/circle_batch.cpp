@@ -21,6 +21,8 @@ constexpr std::size_t kBlock = 32;
 // the raster at the flush.
 constexpr std::size_t kStartHelpers = 256;
 constexpr std::size_t kMaxThreads = 8;
+// Inks the kept circles may have at once: a mask cell holds the layer's number.
+constexpr std::size_t kLayers = 255;
 constexpr std::size_t kClosed = std::size_t{1} << (sizeof(std::size_t) * 8 - 1);
 
 std::size_t Cores() {
@@ -47,21 +49,26 @@ CircleBatch::~CircleBatch() {
 }
 
 void CircleBatch::Add(double dec, double inc, double rho, bool lowerHemisphereOnly) {
-    const Circle circle{dec, inc, rho, lowerHemisphereOnly};
+    const Circle circle{dec, inc, rho, lowerHemisphereOnly, 1};
     if (!orderFree_) {
         TraceNow(circle);
         return;
     }
-    // Kept circles share one colour: another ink first puts them on the raster.
-    const QRgb ink = canvas_.InkColor().rgb();
-    if (ink != keptInk_) {
-        Flush();
-        keptInk_ = ink;
+    // Each run of circles in one ink is a numbered layer; a later layer wins
+    // where circles of two cross, as it would drawn in order. Past the last
+    // number the kept circles go on the raster first.
+    const QRgb ink = canvas_.InkColor().rgb() | 0xFF000000u;
+    if (layerInks_.empty() || ink != layerInks_.back()) {
+        if (layerInks_.size() == kLayers) {
+            Flush();
+        }
+        layerInks_.push_back(ink);
     }
     if (!kept_) {
         kept_ = std::make_unique_for_overwrite<Circle[]>(kCapacity);
     }
-    kept_[keptCount_++] = circle;
+    kept_[keptCount_++] = {circle.Dec, circle.Inc, circle.Rho, circle.LowerHemisphereOnly,
+                           static_cast<unsigned char>(layerInks_.size())};
     if (keptCount_ % kBlock != 0) {
         return;
     }
@@ -129,7 +136,8 @@ void CircleBatch::DrawShare(std::size_t m) {
         }
         for (std::size_t i = begin; i < end; ++i) {
             const Circle& c = circles[i];
-            SetCirclePixels(mask, geometry_, plotType_, c.Dec, c.Inc, c.Rho, c.LowerHemisphereOnly);
+            SetCirclePixels(mask, c.Layer, geometry_, plotType_, c.Dec, c.Inc, c.Rho,
+                            c.LowerHemisphereOnly);
         }
     }
 }
@@ -140,8 +148,8 @@ void CircleBatch::FinishKept() {
         const BlackPixelRaster raster = canvas_.OrderFreePixels();
         for (std::size_t i = 0; i < keptCount_; ++i) {
             const Circle& c = kept_[i];
-            SetCirclePixels(raster, keptInk_, geometry_, plotType_, c.Dec, c.Inc, c.Rho,
-                            c.LowerHemisphereOnly);
+            SetCirclePixels(raster, layerInks_[c.Layer - 1u], geometry_, plotType_, c.Dec, c.Inc,
+                            c.Rho, c.LowerHemisphereOnly);
         }
     } else {
         published_.store(keptCount_ | kClosed, std::memory_order_release);
@@ -157,19 +165,20 @@ void CircleBatch::FinishKept() {
 
 void CircleBatch::Flush() {
     if (keptCount_ == 0 && masks_.empty()) {
+        layerInks_.clear();
         return;
     }
     FinishKept();
     if (!masks_.empty()) {
         MasksToRaster();
     }
+    layerInks_.clear();
 }
 
 void CircleBatch::MasksToRaster() {
     const BlackPixelRaster raster = canvas_.OrderFreePixels();
     const auto width = static_cast<std::size_t>(width_);
     const std::size_t size = masks_.front().size();
-    const QRgb ink = keptInk_ | 0xFF000000u;
     // Eight cells at a time: most of the net stays white.
     for (std::size_t i = 0; i < size; i += 8) {
         const std::size_t count = std::min<std::size_t>(8, size - i);
@@ -183,12 +192,13 @@ void CircleBatch::MasksToRaster() {
             continue;
         }
         for (std::size_t p = i; p < i + count; ++p) {
-            const bool black =
-                std::any_of(masks_.begin(), masks_.end(),
-                            [p](const std::vector<unsigned char>& m) { return m[p] != 0; });
-            if (black) {
+            unsigned char layer = 0;
+            for (const std::vector<unsigned char>& mask : masks_) {
+                layer = std::max(layer, mask[p]);
+            }
+            if (layer != 0) {
                 raster.Bits[static_cast<qsizetype>(p / width) * raster.Stride +
-                            static_cast<qsizetype>(p % width)] = ink;
+                            static_cast<qsizetype>(p % width)] = layerInks_[layer - 1u];
             }
         }
     }

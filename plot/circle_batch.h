@@ -18,11 +18,11 @@ class Canvas;
 // on any other canvas, and when pointByPoint asks for the slow point-by-point
 // formulas, each is traced at once, in order. Either way the canvas shows
 // every circle added once Flush returns, with the pixels TraceCircle sets in
-// the ink the canvas had when the circle was added (a canvas that draws exact
-// curves gets them, pointByPoint or not). Add and Flush belong to the thread
-// that made the batch; it may draw on the canvas in between, since kept
-// circles reach the raster only at a flush (or when the store is full, or
-// the ink changes).
+// the ink the canvas had when the circle was added, a later circle's ink where
+// two cross (a canvas that draws exact curves gets them, pointByPoint or not).
+// Add and Flush belong to the thread that made the batch; it may draw on the
+// canvas in between, since kept circles reach the raster only at a flush (or
+// when the store is full, or the ink has changed 255 times).
 class CircleBatch {
 public:
     CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotType, bool pointByPoint);
@@ -41,6 +41,7 @@ private:
         double Inc;
         double Rho;
         bool LowerHemisphereOnly;
+        unsigned char Layer; // 1-based index into layerInks_
     };
     void TraceNow(const Circle& circle);
     void StartHelpers();
@@ -50,7 +51,8 @@ private:
     // Draws every kept circle (into the masks when helpers ran, else into the
     // raster), stops the helpers and empties the store.
     void FinishKept();
-    // Sets black every raster pixel a mask holds, and drops the masks.
+    // Sets every raster pixel a mask holds to the ink of its highest layer,
+    // and drops the masks.
     void MasksToRaster();
     void StopHelpers();
 
@@ -59,7 +61,8 @@ private:
     int plotType_;
     bool pointByPoint_;
     bool orderFree_ = false;
-    QRgb keptInk_ = 0xFF000000u; // the colour of the kept circles
+    // The inks of the kept circles' layers, in the order they came.
+    std::vector<QRgb> layerInks_;
     int width_ = 0;
     int height_ = 0;
 

@@ -1,5 +1,7 @@
 #include "circle_trace.h"
 
+#include <algorithm>
+
 #include <QColor>
 
 #include <cmath>
@@ -223,14 +225,16 @@ void SetCirclePixels(const BlackPixelRaster& raster, QRgb ink, const PlotGeometr
                 [bits, stride, opaque](int x, int y) { bits[y * stride + x] = opaque; });
 }
 
-void SetCirclePixels(const PixelMask& mask, const PlotGeometry& geometry, int plotType, double dec,
-                     double inc, double rho, bool lowerHemisphereOnly) {
+void SetCirclePixels(const PixelMask& mask, unsigned char value, const PlotGeometry& geometry,
+                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly) {
     CirclePoints points;
     ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, points);
     unsigned char* const cells = mask.Cells;
     const qsizetype width = mask.Width;
-    StoreCircle(points, mask.Width, mask.Height,
-                [cells, width](int x, int y) { cells[y * width + x] = 1; });
+    StoreCircle(points, mask.Width, mask.Height, [cells, width, value](int x, int y) {
+        unsigned char& cell = cells[y * width + x];
+        cell = std::max(cell, value);
+    });
 }
 
 void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,

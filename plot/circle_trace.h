@@ -35,9 +35,9 @@ struct PixelMask {
     int Height = 0;
 };
 
-// Sets the pixels CirclePixels gives to ink in the raster, or to 1 in the
-// mask; those outside are clipped.
+// Sets the pixels CirclePixels gives to ink in the raster, or in the mask to
+// value where it holds less; those outside are clipped.
 void SetCirclePixels(const BlackPixelRaster& raster, QRgb ink, const PlotGeometry& geometry,
                      int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly);
-void SetCirclePixels(const PixelMask& mask, const PlotGeometry& geometry, int plotType, double dec,
-                     double inc, double rho, bool lowerHemisphereOnly);
+void SetCirclePixels(const PixelMask& mask, unsigned char value, const PlotGeometry& geometry,
+                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly);

@@ -26,6 +26,7 @@
 #include "number_format.h"
 #include "plot_modes.h"
 #include "polarity.h"
+#include "set_legend.h"
 #include "tilt_correction.h"
 #include "watson_v.h"
 
@@ -233,10 +234,11 @@ DensityMethod DensityMethodOf(ContourMethod method) {
 }
 
 // The density contours of the plotted data, beneath everything else drawn on
-// the net, and their legend in the column right of the net. The extent grows
-// to the legend, so that a printout shows it too.
-void DrawContours(Canvas& canvas, const PlotGeometry& geometry, const PlotOptions& options,
-                  QChar separator, PlotReport& report) {
+// the net, and their legend at the top of the column right of the net. The
+// extent grows to the legend, so that a printout shows it too. Returns the
+// row below the legend.
+int DrawContours(Canvas& canvas, const PlotGeometry& geometry, const LegendColumn& legend,
+                 const PlotOptions& options, QChar separator, PlotReport& report) {
     std::vector<Vector3> axes;
     axes.reserve(report.Points.size());
     for (const PlottedDatum& datum : report.Points) {
@@ -245,7 +247,7 @@ void DrawContours(Canvas& canvas, const PlotGeometry& geometry, const PlotOption
     const DensitySettings settings{DensityMethodOf(options.Contours), options.ContourSigma};
     report.Contours = ContourDensity(axes, settings, options.ContourLevels);
     if (report.Contours->Refusal != nullptr) {
-        return;
+        return legend.Top;
     }
     std::vector<NetPoint> points;
     for (const ContourLevel& level : report.Contours->Levels) {
@@ -257,10 +259,10 @@ void DrawContours(Canvas& canvas, const PlotGeometry& geometry, const PlotOption
             DrawNetPolyline(canvas, geometry, points, line.Closed);
         }
     }
-    const LegendColumn column = LegendColumnOf(canvas, geometry);
-    DrawLegendLines(canvas, column, column.Top,
-                    ContourLegendLines(options, *report.Contours, separator, column.MaxChars),
-                    report.Extent.Right);
+    return DrawLegendLines(
+        canvas, legend, legend.Top,
+        ContourLegendLines(options, *report.Contours, separator, legend.MaxChars),
+        report.Extent.Right);
 }
 
 // Watson's V_w between the first two data sets, as they are.
@@ -351,6 +353,11 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     const PlotEnvironment& environment = inputs.Environment;
     const int plotType = options.PlotType;
 
+    // A pass that a fault ended may have left a data set's ink behind.
+    const QColor black(0, 0, 0);
+    if (canvas.InkColor() != black) {
+        canvas.SetInkColor(black);
+    }
     canvas.SetBrushColor(QColor(255, 255, 255));
     // The clearing rectangle reaches at least one pixel past the image on the
     // right and at the bottom: its outline then shows only as the black top
@@ -375,19 +382,49 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     // Every datum is read before the first is drawn, so that what is drawn
     // beneath the marks can depend on all of them.
     ReadPlottedData(inputs, report);
-    if (options.Contours != ContourMethod::None && !report.Points.empty()) {
-        DrawContours(canvas, geometry, options, environment.DecimalSeparator, report);
+    const bool contours = options.Contours != ContourMethod::None && !report.Points.empty();
+    const int setCount = static_cast<int>(report.Sets.size());
+    const bool severalSets = setCount >= 2;
+    // The column is measured only for a legend, so that a plot without one
+    // measures its texts as it always did.
+    const LegendColumn legend =
+        contours || severalSets ? LegendColumnOf(canvas, geometry) : LegendColumn{};
+    int legendTop = legend.Top;
+    if (contours) {
+        legendTop =
+            DrawContours(canvas, geometry, legend, options, environment.DecimalSeparator, report);
+    }
+    if (severalSets) {
+        DrawSetLegend(canvas, legend, legendTop, report.Sets, report.Extent.Right);
     }
 
     DirectionSums sums;
     sums.Reset();
     std::vector<DirectionSums> setSums(report.Sets.size());
     CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles);
-    for (const PlottedDatum& datum : report.Points) {
-        sums.Accumulate(datum.Dec, datum.Inc);
-        setSums[static_cast<std::size_t>(datum.Set)].Accumulate(datum.Dec, datum.Inc);
+    const auto drawDatumMark = [&](const PlottedDatum& datum) {
         const NetPoint p = ProjectEqualArea(datum.Dec, datum.Inc, plotType);
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
+    };
+    // Several sets are drawn in their colours, the sets following one
+    // another through the lines: first every circle, then every mark, so
+    // that no set's circle hides another's datum and kept circles give the
+    // picture of circles drawn at once. One set's marks and circles share
+    // the ink, so they may interleave.
+    int inkSet = -1;
+    const auto inkOf = [&](const PlottedDatum& datum) {
+        if (severalSets && datum.Set != inkSet) {
+            inkSet = datum.Set;
+            canvas.SetInkColor(DataSetColor(inkSet, setCount));
+        }
+    };
+    for (const PlottedDatum& datum : report.Points) {
+        inkOf(datum);
+        sums.Accumulate(datum.Dec, datum.Inc);
+        setSums[static_cast<std::size_t>(datum.Set)].Accumulate(datum.Dec, datum.Inc);
+        if (!severalSets) {
+            drawDatumMark(datum);
+        }
         double radius = 0.0;
         if (DatumCircleRadius(options.FileType, options.ErrorCircles, datum.ErrorRadius, radius)) {
             circles.Add(datum.Dec, datum.Inc, radius,
@@ -396,6 +433,14 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     }
     // Every circle is on the canvas before a statistic can fault.
     circles.Flush();
+    if (severalSets) {
+        inkSet = -1;
+        for (const PlottedDatum& datum : report.Points) {
+            inkOf(datum);
+            drawDatumMark(datum);
+        }
+        canvas.SetInkColor(black);
+    }
 
     // The analyses below never fault, so they are in the report whatever the
     // statistics drawn after them do.
@@ -428,19 +473,20 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     }
 
     QStringList fisherLines;
-    const bool severalSets = report.Sets.size() >= 2;
     if (options.FisherMean && severalSets) {
-        // Each set's mean and cone; the lines give each set's mean as far as
-        // they fit beside the net.
+        // Each set's mean and cone in its colour; the lines give each set's
+        // mean as far as they fit beside the net.
         for (std::size_t i = 0; i < report.Sets.size(); ++i) {
             const FisherSummary& set = report.Sets[i].Fisher;
             if (set.N >= 2 && set.MeanDec) {
+                canvas.SetInkColor(DataSetColor(static_cast<int>(i), setCount));
                 DrawMark(canvas, geometry, MeanMark(plotType, *set.MeanInc),
                          ProjectEqualArea(*set.MeanDec, *set.MeanInc, plotType));
                 circles.Add(*set.MeanDec, *set.MeanInc, *set.A95, false);
             }
         }
         circles.Flush();
+        canvas.SetInkColor(black);
         report.FisherLines =
             DrawSetMeanLines(canvas, geometry, report.Sets, environment.DecimalSeparator);
         if (sums.N >= 2) {

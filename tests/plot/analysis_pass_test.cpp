@@ -377,3 +377,90 @@ TEST(AnalysisPass, EachSetHasItsMeanAndItsResultLine) {
 }
 
 } // namespace
+
+namespace {
+
+// The ink of each line the canvas drew, in order.
+std::vector<std::pair<RecordingCanvas::Line, QColor>> InkedLines(const RecordingCanvas& canvas) {
+    std::vector<std::pair<RecordingCanvas::Line, QColor>> out;
+    QColor ink(0, 0, 0);
+    for (const RecordingCanvas::Op& op : canvas.ops) {
+        if (op.kind == RecordingCanvas::Kind::Ink)
+            ink = op.color;
+        else if (op.kind == RecordingCanvas::Kind::Line)
+            out.push_back({{QPoint(op.a, op.b), QPoint(op.c, op.d)}, ink});
+    }
+    return out;
+}
+
+} // namespace
+
+// Each set's marks and mean in its colour, everything over all data (the
+// frame, the fit) in black, and the legend in the column right of the net,
+// under the contours' legend. A canvas that a faulted pass left in a set's
+// ink starts black again.
+TEST(AnalysisPass, SetsAreDrawnInTheirColoursWithALegend) {
+    PlotOptions options;
+    options.FisherMean = true;
+    options.GreatCircleFit = true;
+    options.Contours = ContourMethod::ExponentialKamb;
+    Pass pass;
+    pass.canvas.SetInkColor(QColor(1, 2, 3));
+    Draw(pass, QStringLiteral("#A\n12 45\n15 50\n8 41\n#Ash bed\n30 40\n35 45\n28 38\n"), options);
+    ASSERT_EQ(pass.report.Sets.size(), 2u);
+    const PlotGeometry& net = pass.report.Geometry;
+    const std::vector<std::pair<RecordingCanvas::Line, QColor>> lines = InkedLines(pass.canvas);
+    const auto inkOfMark = [&](double dec, double inc) {
+        const NetPoint p = ProjectEqualArea(dec, inc, 0);
+        RecordingCanvas mark;
+        DrawXMark(mark, net, p.x, p.y, net.MarkSize);
+        const RecordingCanvas::Line first = mark.Lines().front();
+        for (const auto& [line, ink] : lines) {
+            if (line == first)
+                return ink;
+        }
+        return QColor();
+    };
+    EXPECT_EQ(inkOfMark(15, 50), DataSetColor(0, 2));
+    EXPECT_EQ(inkOfMark(35, 45), DataSetColor(1, 2));
+    EXPECT_NE(DataSetColor(0, 2), DataSetColor(1, 2));
+    // The centre cross and the fit's pole are black.
+    EXPECT_EQ(lines.front().second, QColor(0, 0, 0));
+    const GreatCircleResult& fit = pass.report.GreatCircle->Pole;
+    const NetPoint pole = ProjectEqualArea(fit.PoleDec, fit.PoleInc, 0);
+    RecordingCanvas poleMark;
+    DrawPlusMark(poleMark, net, pole.x, pole.y, net.MarkSize);
+    const auto poleLine = std::find_if(lines.begin(), lines.end(), [&](const auto& l) {
+        return l.first == poleMark.Lines().front();
+    });
+    ASSERT_NE(poleLine, lines.end());
+    EXPECT_EQ(poleLine->second, QColor(0, 0, 0));
+
+    std::vector<RecordingCanvas::Text> legend;
+    for (const RecordingCanvas::Text& text : pass.canvas.Texts()) {
+        if (text.x > net.CentreX + net.Radius + 1 + net.TextWidthN)
+            legend.push_back(text);
+    }
+    // The contours' legend, then a blank line, then one entry per set; the
+    // long name breaks at its space, and its N goes on a line of its own.
+    const auto at = [&](const QString& text) {
+        return std::find_if(legend.begin(), legend.end(),
+                            [&](const RecordingCanvas::Text& t) { return t.text == text; });
+    };
+    const auto a = at(QStringLiteral("A N=3"));
+    const auto ash = at(QStringLiteral("Ash"));
+    const auto bed = at(QStringLiteral("bed"));
+    const auto n = at(QStringLiteral("N=3"));
+    ASSERT_NE(a, legend.end());
+    ASSERT_NE(ash, legend.end());
+    ASSERT_NE(bed, legend.end());
+    ASSERT_NE(n, legend.end());
+    EXPECT_EQ(legend.front().text, QStringLiteral("Exp. Kamb"));
+    EXPECT_EQ(a->y, (a - 1)->y + 2 * pass.canvas.textHeight);
+    EXPECT_EQ(ash->y, a->y + pass.canvas.textHeight);
+    EXPECT_EQ(bed->y, ash->y + pass.canvas.textHeight);
+    EXPECT_EQ(n->y, bed->y + pass.canvas.textHeight);
+    for (auto entry = a; entry != legend.end(); ++entry)
+        EXPECT_LE(entry->x + entry->text.size() * pass.canvas.charWidth, 553);
+    EXPECT_GE(pass.report.Extent.Right, a->x + 5 * pass.canvas.charWidth);
+}

@@ -85,6 +85,12 @@ TEST(CircleBatchTest, FastPassLeavesThePointByPointRaster) {
         {"site means with circles", SiteMeans(1500, 2), 1, 0, false},
         {"more circles than one batch holds", SiteMeans(17000, 3), 1, 0, false, 1},
         {"planes of directions", SiteMeans(1000, 4), 0, 2, false},
+        // Each set's marks and circles in its colour, the later set on top.
+        {"eight sets in their colours",
+         QStringLiteral("#a\n") + SiteMeans(400, 5) + QStringLiteral("#b\n") + SiteMeans(400, 6) +
+             QStringLiteral("#c\n") + SiteMeans(300, 7) + QStringLiteral("#d\n#e\n#f\n#g\n#h\n") +
+             SiteMeans(300, 8),
+         1, 0, false, 1},
         {"circles then a fault in the fit", axes, 1, 0, true},
         // No Fisher circle in between: the fault follows the data loop at once.
         {"circles then at once a fault", axes, 1, 0, true, 1, false},

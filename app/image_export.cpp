@@ -61,7 +61,7 @@ ImageFormat ExportFormat(const QString& path, int filterIndex) {
 }
 
 QString ExportPlotImage(const QString& path, ImageFormat format, int scale, const QImage& raster,
-                        const PlotInputs& inputs, bool fixedPitch) {
+                        const PlotInputs& inputs, bool fixedPitch, PngPixels png) {
     QString fault;
     const auto draw = [&](Canvas& canvas) {
         PlotReport report;
@@ -88,8 +88,7 @@ QString ExportPlotImage(const QString& path, ImageFormat format, int scale, cons
             RasterCanvas canvas(fresh, fixedPitch);
             draw(canvas);
         }
-        const QByteArray bytes =
-            EncodeRaster(fresh.isNull() ? raster : fresh, format, PngPixels::BlackAndWhite);
+        const QByteArray bytes = EncodeRaster(fresh.isNull() ? raster : fresh, format, png);
         if (bytes.isEmpty())
             return QStringLiteral("Out of system resources");
         outcome = SafeWriteFile(path, bytes);

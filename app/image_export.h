@@ -16,9 +16,10 @@ void MakeBlackAndWhite(QImage& image);
 ImageFormat ExportFormat(const QString& path, int filterIndex);
 
 // Writes the plot image to path through SafeWriteFile. BMP and PNG of scale 1
-// hold the raster as the window shows it, in black and white, or, when
+// hold the raster as the window shows it (a PNG with its pixels as png asks:
+// black and white, or as drawn for the colours of several data sets), or, when
 // inputs leave header parts out (which the window's raster never does), a
-// fresh raster pass over inputs in black and white. SVG, PDF and PNG of scale
+// fresh raster pass over inputs, its pixels likewise. SVG, PDF and PNG of scale
 // 2 to 8 are drawn by a fresh pass over inputs on the vector canvas. Every
 // fresh pass starts with the fixed-pitch state fixedPitch and leaves the
 // raster alone. Returns the text to show: "Cannot create file <path>", the
@@ -26,4 +27,4 @@ ImageFormat ExportFormat(const QString& path, int filterIndex);
 // fault that ended the fresh pass (the drawing is written as far as it got);
 // empty when all went well.
 QString ExportPlotImage(const QString& path, ImageFormat format, int scale, const QImage& raster,
-                        const PlotInputs& inputs, bool fixedPitch);
+                        const PlotInputs& inputs, bool fixedPitch, PngPixels png);

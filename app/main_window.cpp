@@ -563,8 +563,13 @@ void TQVMainForm::Save2Click(QObject*) {
         const FigureChoices& choices = SaveDialog2.Figure();
         PlotInputs inputs = CurrentPlotInputs(lines);
         inputs.Options.Omit = choices.Omit;
+        // Several sets keep their colours, unless a BMP made the raster black
+        // and white.
+        const PngPixels png = report_->Sets.size() >= 2 && !rasterBlackAndWhite_
+                                  ? PngPixels::AsDrawn
+                                  : PngPixels::BlackAndWhite;
         const QString error = ExportPlotImage(*path, format, choices.Scale, raster_, inputs,
-                                              canvas_->FixedPitchRequested());
+                                              canvas_->FixedPitchRequested(), png);
         if (!error.isEmpty())
             ShowError(error);
     });

@@ -19,7 +19,8 @@ QByteArray EncodePng(const QImage& image);
 // picture as black and white, 1 bit per pixel, like the BMP beside it in the
 // same dialog, and leaves its raster as it is; quorvex-plot writes its fresh
 // raster as drawn, 32 bits per pixel. Each front end's PNG has kept its
-// bytes since it first wrote one, so both stay.
+// bytes since it first wrote one, so both stay; the window's PNG of several
+// data sets keeps their colours as drawn.
 enum class PngPixels { BlackAndWhite, AsDrawn };
 
 // The file of a raster in a raster format: the 1-bit BMP layout, or a PNG

@@ -18,6 +18,7 @@
 #include "file_system_fixtures.h"
 #include "image_export.h"
 #include "main_window.h"
+#include "plot_pass.h"
 
 namespace {
 
@@ -208,6 +209,27 @@ TEST_F(ImageExportTest, NameEndingInPngGetsAPngEveryOtherNameTheBmp) {
                     (png.pixel(x, y) & 0xFFFFFFu) != (window_.Raster().pixel(x, y) & 0xFFFFFFu);
         EXPECT_EQ(wrong, 0) << c.Name;
     }
+}
+
+// Several data sets keep their colours in the PNG and the SVG; once a BMP has
+// turned the raster black and white, the PNG is black and white too.
+TEST_F(ImageExportTest, SeveralSetsKeepTheirColoursUntilABmpIsMade) {
+    window_.DataFileMemo->setPlainText(QStringLiteral("#A\n10 20\n60 35\n#B\n110 30\n160 10\n"));
+    window_.DoImage(nullptr);
+    const QColor first = DataSetColor(0, 2);
+    const auto hasFirstColour = [&](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == first)
+                    return true;
+        return false;
+    };
+    const QImage png = QImage::fromData(Export(Path("sets.png")), "PNG");
+    EXPECT_TRUE(hasFirstColour(png));
+    EXPECT_TRUE(Export(Path("sets.svg")).contains(first.name().toLatin1()));
+    Export(Path("sets.bmp"));
+    EXPECT_EQ(QImage::fromData(Export(Path("after.png")), "PNG").depth(), 1);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join('\n').toStdString();
 }
 
 // The dialog's chosen entry decides where the name does not: the PNG entry

@@ -1,6 +1,6 @@
 #include "net_polyline.h"
 
-#include <QColor>
+#include <vector>
 
 #include "canvas.h"
 #include "plot_geometry.h"
@@ -9,6 +9,15 @@ void DrawNetPolyline(Canvas& canvas, const PlotGeometry& geometry, std::span<con
                      bool closed) {
     if (points.empty())
         return;
+    if (canvas.DrawsExactCurves()) {
+        // A vector canvas draws the line through the exact points, and a
+        // closed line as one path, joined where it returns to its start.
+        std::vector<NetPoint> path(points.begin(), points.end());
+        if (closed)
+            path.push_back(points.front());
+        canvas.NetPolyline(geometry, path.data(), static_cast<int>(path.size()));
+        return;
+    }
     const auto pixel = [&](const NetPoint& p) {
         return QPoint(UnitToPixelX(geometry, p.x), UnitToPixelY(geometry, p.y));
     };
@@ -24,5 +33,5 @@ void DrawNetPolyline(Canvas& canvas, const PlotGeometry& geometry, std::span<con
     if (closed)
         canvas.LineTo(first.x(), first.y());
     else
-        canvas.SetPixel(last.x(), last.y(), QColor(0, 0, 0));
+        canvas.SetPixel(last.x(), last.y(), canvas.InkColor());
 }

@@ -176,6 +176,32 @@ BENCHMARK(BM_PlotPassAnalyses)
     ->Args({1000, 1})
     ->Unit(benchmark::kMillisecond);
 
+// 10,000 site means with circles, Fisher mean and fit, as one set and as
+// eight sets of 1,250 (each in its colour, with its mean and the legend).
+QString EightSetsText(int count) {
+    const QStringList lines = SiteMeanText(count).split(QStringLiteral("\r\n"));
+    // A short text (the pass the allocations are counted against) gets a
+    // set per datum.
+    const int perSet = std::max(1, count / 8);
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        if (i % perSet == 0)
+            text += QStringLiteral("#Set %1\r\n").arg(i / perSet + 1);
+        text += lines[i] + QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+void BM_PlotPassSets(benchmark::State& state) {
+    const bool eight = state.range(1) == 8;
+    PlotPass(state, eight ? EightSetsText : SiteMeanText, SiteMeanOptions());
+}
+BENCHMARK(BM_PlotPassSets)
+    ->ArgNames({"data", "sets"})
+    ->Args({10000, 1})
+    ->Args({10000, 8})
+    ->Unit(benchmark::kMillisecond);
+
 // One figure file in memory, from a fresh pass as an export makes it; the
 // file's size is reported as "bytes".
 template <typename Render> void RenderFigure(benchmark::State& state, Render render) {

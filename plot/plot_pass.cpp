@@ -283,10 +283,11 @@ WatsonVTestResult CommonMeanTestOf(const std::vector<DirectionSums>& sets,
 // One line per set with its mean, "NAME Dec/Inc kK aA95", drawn where there
 // is room around the top of the net for as many sets as fit: the two rows
 // above the net left of the top label, the same two right of it, then the
-// corner left of the net, row by row while a line stays clear of the circle.
+// corner left of the net, row by row while a line stays clear of the circle;
+// with fitLines, none of the left places the fit's three lines take.
 // Returns the lines drawn, in order.
 QStringList DrawSetMeanLines(Canvas& canvas, const PlotGeometry& geometry,
-                             const std::vector<DataSet>& sets, QChar separator) {
+                             const std::vector<DataSet>& sets, QChar separator, bool fitLines) {
     const int h = geometry.TextHeight;
     const int top = geometry.CentreY - geometry.Radius;
     const int left = geometry.CentreX - geometry.Radius;
@@ -303,7 +304,11 @@ QStringList DrawSetMeanLines(Canvas& canvas, const PlotGeometry& geometry,
                               {left, top - h, double(labelLeft - left)},
                               {labelRight, top - 2 * h, double(geometry.CentreX + r - labelRight)},
                               {labelRight, top - h, double(geometry.CentreX + r - labelRight)}};
-    for (int y = top; y + h < geometry.CentreY; y += h) {
+    if (fitLines) {
+        // The fit's three lines take the left places from the second row on.
+        places.erase(places.begin() + 1);
+    }
+    for (int y = fitLines ? top + 2 * h : top; y + h < geometry.CentreY; y += h) {
         // Room to the circle at the row's lowest line.
         const double above = geometry.CentreY - (y + h);
         places.push_back({left, y, r - std::sqrt(r * r - above * above) - 2.0});
@@ -488,7 +493,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
         circles.Flush();
         canvas.SetInkColor(black);
         report.FisherLines =
-            DrawSetMeanLines(canvas, geometry, report.Sets, environment.DecimalSeparator);
+            DrawSetMeanLines(canvas, geometry, report.Sets, environment.DecimalSeparator,
+                             options.GreatCircleFit && sums.N >= 2);
         if (sums.N >= 2) {
             report.Fisher = FisherBlock(meanSums);
         }

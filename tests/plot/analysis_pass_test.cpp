@@ -374,6 +374,24 @@ TEST(AnalysisPass, EachSetHasItsMeanAndItsResultLine) {
         for (const RecordingCanvas::Line& line : expected.Lines())
             EXPECT_NE(std::find(all.begin(), all.end(), line), all.end());
     }
+
+    // The fit's lines, drawn later at the top left, cover no set's line.
+    options.GreatCircleFit = true;
+    Pass fitted;
+    Draw(fitted, QStringLiteral("#A\n12 45\n15 50\n8 41\n#B\n30 40\n35 45\n28 38\n"), options);
+    ASSERT_EQ(fitted.report.FisherLines.size(), 2);
+    const std::vector<RecordingCanvas::Text> texts = fitted.canvas.Texts();
+    for (const QString& setLine : fitted.report.FisherLines) {
+        const auto drawn = std::find_if(texts.begin(), texts.end(),
+                                        [&](const auto& t) { return t.text == setLine; });
+        ASSERT_NE(drawn, texts.end());
+        for (const QString& fitLine : fitted.report.GreatCircleLines) {
+            const auto over = std::find_if(texts.begin(), texts.end(),
+                                           [&](const auto& t) { return t.text == fitLine; });
+            ASSERT_NE(over, texts.end());
+            EXPECT_FALSE(over->y == drawn->y && over->x == drawn->x) << setLine.toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -19,25 +19,6 @@ constexpr double kStepHalfWidth = 0.05 * kDegToRad; // see StepLevel::BothOnLeve
 constexpr double kSmoothTolerance = 0.002;          // of the maximum, see SmoothLevel::BothOnLevel
 constexpr int kMaxRefinement = 12;                  // halvings of one segment
 
-double Dot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-Vector3 Cross(const Vector3& a, const Vector3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-Vector3 Normalized(const Vector3& v) {
-    const double length = std::sqrt(Dot(v, v));
-    return {v.x / length, v.y / length, v.z / length};
-}
-
-double AngleBetween(const Vector3& a, const Vector3& b) {
-    const Vector3 d{a.x - b.x, a.y - b.y, a.z - b.z};
-    const Vector3 s{a.x + b.x, a.y + b.y, a.z + b.z};
-    return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
-}
-
 // The squared chord between two unit vectors, and that of an angle: both
 // grow with the angle up to pi, so they compare as the angles do.
 double SquaredChord(const Vector3& a, const Vector3& b) {

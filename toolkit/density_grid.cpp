@@ -11,22 +11,6 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-double Dot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-Vector3 Normalized(const Vector3& v) {
-    const double length = std::sqrt(Dot(v, v));
-    return {v.x / length, v.y / length, v.z / length};
-}
-
-// Angle between two unit vectors, accurate for small and large angles alike.
-double AngleBetween(const Vector3& a, const Vector3& b) {
-    const Vector3 d{a.x - b.x, a.y - b.y, a.z - b.z};
-    const Vector3 s{a.x + b.x, a.y + b.y, a.z + b.z};
-    return 2.0 * std::atan2(std::sqrt(Dot(d, d)), std::sqrt(Dot(s, s)));
-}
-
 // The rows and column ranges that hold every valid node within an angle of
 // one end of a datum (and some beyond it), computed once per end and read
 // by every chunk of rows. The cap's net image lies within radius /

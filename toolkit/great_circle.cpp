@@ -37,10 +37,6 @@ FaultKind DivisionFault(double numerator) {
     return numerator == 0.0 ? FaultKind::InvalidOperation : FaultKind::DivisionByZero;
 }
 
-Vector3 Cross(const Vector3& a, const Vector3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 double Norm2(const Vector3& v) {
     return v.x * v.x + v.y * v.y + v.z * v.z;
 }

@@ -8,10 +8,6 @@
 
 namespace {
 
-double Dot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 Vector3 Negated(const Vector3& v) {
     return {-v.x, -v.y, -v.z};
 }

@@ -17,15 +17,6 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kRad = kPi / 180.0;
 
-double Dot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-Vector3 Normalized(const Vector3& v) {
-    const double l = std::sqrt(Dot(v, v));
-    return {v.x / l, v.y / l, v.z / l};
-}
-
 Vector3 Unit(double dec, double inc) {
     return DirectionToVector(inc, dec, 1.0);
 }

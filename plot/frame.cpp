@@ -32,8 +32,8 @@ void DrawFrame(Canvas& canvas, const PlotGeometry& geometry, const PlotModeTexts
     }
     if (!omit.Mode) {
         canvas.TextOut(cx - r, cy + r + h,
-                       QStringLiteral("     Equal area, ") + ModeText(texts.ModeName) +
-                           QStringLiteral(", Open=upper hemi"));
+                       QStringLiteral("     ") + ModeText(texts.NetName) + QStringLiteral(", ") +
+                           ModeText(texts.ModeName) + QStringLiteral(", Open=upper hemi"));
     }
     if (!omit.File) {
         canvas.TextOut(cx - r, cy + r + 2 * h, QStringLiteral("     File: ") + fileName);

@@ -252,7 +252,8 @@ void DrawContours(Canvas& canvas, const PlotGeometry& geometry, const PlotOption
         for (const ContourLine& line : level.Lines) {
             points.clear();
             for (const IncDec& vertex : line.Vertices) {
-                points.push_back(ProjectEqualArea(vertex.Dec, vertex.Inc, options.PlotType));
+                points.push_back(ProjectDirection(vertex.Dec, vertex.Inc, options.PlotType,
+                                                  options.NetProjection));
             }
             DrawNetPolyline(canvas, geometry, points, line.Closed);
         }
@@ -367,7 +368,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     canvas.RequestFixedPitch();
     canvas.SetPenWidth(1);
 
-    DrawFrame(canvas, geometry, PlotModeTextsOf(plotType, TiltCorrectionApplies(options)),
+    DrawFrame(canvas, geometry,
+              PlotModeTextsOf(plotType, TiltCorrectionApplies(options), options.NetProjection),
               options.Title, options.FileName, environment.Today, options.Omit);
     DrawCentreCross(canvas, geometry);
     DrawTicks(canvas, geometry);
@@ -382,11 +384,12 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     DirectionSums sums;
     sums.Reset();
     std::vector<DirectionSums> setSums(report.Sets.size());
-    CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles);
+    CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles,
+                        options.NetProjection);
     for (const PlottedDatum& datum : report.Points) {
         sums.Accumulate(datum.Dec, datum.Inc);
         setSums[static_cast<std::size_t>(datum.Set)].Accumulate(datum.Dec, datum.Inc);
-        const NetPoint p = ProjectEqualArea(datum.Dec, datum.Inc, plotType);
+        const NetPoint p = ProjectDirection(datum.Dec, datum.Inc, plotType, options.NetProjection);
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
         double radius = 0.0;
         if (DatumCircleRadius(options.FileType, options.ErrorCircles, datum.ErrorRadius, radius)) {
@@ -435,8 +438,9 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
         for (std::size_t i = 0; i < report.Sets.size(); ++i) {
             const FisherSummary& set = report.Sets[i].Fisher;
             if (set.N >= 2 && set.MeanDec) {
-                DrawMark(canvas, geometry, MeanMark(plotType, *set.MeanInc),
-                         ProjectEqualArea(*set.MeanDec, *set.MeanInc, plotType));
+                DrawMark(
+                    canvas, geometry, MeanMark(plotType, *set.MeanInc),
+                    ProjectDirection(*set.MeanDec, *set.MeanInc, plotType, options.NetProjection));
                 circles.Add(*set.MeanDec, *set.MeanInc, *set.A95, false);
             }
         }
@@ -457,13 +461,15 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
                  {&report.Polarity->Normal, &report.Polarity->Reversed}) {
                 if (mode->N >= 2 && mode->MeanDec) {
                     DrawMark(canvas, geometry, MeanMark(plotType, *mode->MeanInc),
-                             ProjectEqualArea(*mode->MeanDec, *mode->MeanInc, plotType));
+                             ProjectDirection(*mode->MeanDec, *mode->MeanInc, plotType,
+                                              options.NetProjection));
                     circles.Add(*mode->MeanDec, *mode->MeanInc, *mode->A95, false);
                 }
             }
         } else {
-            DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
-                     ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
+            DrawMark(
+                canvas, geometry, MeanMark(plotType, fisher.MeanInc),
+                ProjectDirection(fisher.MeanDec, fisher.MeanInc, plotType, options.NetProjection));
             circles.Add(fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
         }
         circles.Flush();
@@ -477,7 +483,7 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
         report.GreatCircle = GreatCircleReport{fit, EigenAxes(OrientationTensorOf(sums))};
         report.GreatCircleLines = greatCircleLines;
         DrawMark(canvas, geometry, MeanMark(plotType, fit.PoleInc),
-                 ProjectEqualArea(fit.PoleDec, fit.PoleInc, plotType));
+                 ProjectDirection(fit.PoleDec, fit.PoleInc, plotType, options.NetProjection));
         circles.Add(fit.PoleDec, fit.PoleInc, 90.0, true);
         circles.Flush();
     }

@@ -38,6 +38,18 @@ AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), w
     }
     ContoursNone1->setChecked(true);
     ContourSettings1 = Analysis1->addAction(QStringLiteral("Contour settings\u2026"));
+    Projection1 = Analysis1->addMenu(QStringLiteral("Projection"));
+    Projection1->setObjectName(QStringLiteral("Projection1"));
+    Projection1->setFont(window.font());
+    auto* nets = new QActionGroup(Projection1);
+    const std::pair<QAction**, const char*> netItems[] = {{&ProjectionEqualArea1, "Equal area"},
+                                                          {&ProjectionEqualAngle1, "Equal angle"}};
+    for (const auto& [item, caption] : netItems) {
+        *item = Projection1->addAction(QString::fromLatin1(caption));
+        (*item)->setCheckable(true);
+        nets->addAction(*item);
+    }
+    ProjectionEqualArea1->setChecked(true);
     Analysis1->addSeparator();
     Results1 = Analysis1->addAction(QStringLiteral("Results"));
     const std::pair<QAction*, const char*> named[] = {
@@ -52,7 +64,9 @@ AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), w
         {ContoursNone1, "ContoursNone1"},
         {ContoursKamb1, "ContoursKamb1"},
         {ContoursExponentialKamb1, "ContoursExponentialKamb1"},
-        {ContoursOnePercentArea1, "ContoursOnePercentArea1"}};
+        {ContoursOnePercentArea1, "ContoursOnePercentArea1"},
+        {ProjectionEqualArea1, "ProjectionEqualArea1"},
+        {ProjectionEqualAngle1, "ProjectionEqualAngle1"}};
     for (const auto& [action, name] : methodNames)
         action->setObjectName(QString::fromLatin1(name));
     Results1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -65,6 +79,7 @@ AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), w
         connect(toggle, &QAction::toggled, this, &AnalysisMenu::SettingsChanged);
     // Only the newly checked method reports, so one choice redraws once.
     connect(methods, &QActionGroup::triggered, this, &AnalysisMenu::SettingsChanged);
+    connect(nets, &QActionGroup::triggered, this, &AnalysisMenu::SettingsChanged);
     connect(ContourSettings1, &QAction::triggered, this,
             [this] { ContourSettings1Click(ContourSettings1); });
     connect(Results1, &QAction::triggered, this, &AnalysisMenu::ResultsRequested);
@@ -134,6 +149,8 @@ void AnalysisMenu::Apply(PlotOptions& options) const {
                                                                : ContourMethod::None;
     options.ContourSigma = contourSigma_;
     options.ContourLevels = contourLevels_;
+    options.NetProjection =
+        ProjectionEqualAngle1->isChecked() ? Projection::EqualAngle : Projection::EqualArea;
 }
 
 void AnalysisMenu::FollowSelectors(int fileType, int plotType) {

@@ -16,9 +16,9 @@ class QWidget;
 
 // The window's "Analysis" menu and the settings it holds: the tilt
 // correction and the site (each set in a small dialog), whether polarities are
-// separated and the reversal test made, and the command that shows the
-// Results window. Every change of a setting is reported at once, so that the
-// window redraws as it does for a selector.
+// separated and the reversal test made, the contours, the net's projection,
+// and the command that shows the Results window. Every change of a setting is reported at once, so
+// that the window redraws as it does for a selector.
 class AnalysisMenu : public QObject {
     Q_OBJECT
 
@@ -53,6 +53,9 @@ public:
     QAction* ContoursExponentialKamb1 = nullptr;
     QAction* ContoursOnePercentArea1 = nullptr;
     QAction* ContourSettings1 = nullptr;
+    QMenu* Projection1 = nullptr; // one of its two items is checked
+    QAction* ProjectionEqualArea1 = nullptr;
+    QAction* ProjectionEqualAngle1 = nullptr;
     QAction* Results1 = nullptr;
 
 signals:

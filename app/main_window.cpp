@@ -508,7 +508,7 @@ void TQVMainForm::PrintPage(const PrintDeviceOpener& open) {
     content.WindowFont = font();
     const PlotOptions& options = inputs.Options;
     content.Lines = PrintTextLines(options.Title, options.PlotType, TiltCorrectionApplies(options),
-                                   options.FileName, lines);
+                                   options.FileName, lines, options.NetProjection);
     content.Title = options.Title;
     const QString error = PrintPlot(open, content);
     if (!error.isEmpty())

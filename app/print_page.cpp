@@ -57,14 +57,16 @@ PrintLayout ComputePrintLayout(int printableWidth, const PlotExtent& extent) {
     return layout;
 }
 
-QString PrintModeLine(int plotType, bool tiltCorrected, const QString& currentFileName) {
-    return ModeText(PlotModeTextsOf(plotType, tiltCorrected).PrintMode) +
+QString PrintModeLine(int plotType, bool tiltCorrected, const QString& currentFileName,
+                      Projection projection) {
+    return ModeText(PlotModeTextsOf(plotType, tiltCorrected, projection).PrintMode) +
            QStringLiteral("  File: ") + currentFileName;
 }
 
 QStringList PrintTextLines(const QString& title, int plotType, bool tiltCorrected,
-                           const QString& currentFileName, const LineView& editor) {
-    QStringList lines{title, PrintModeLine(plotType, tiltCorrected, currentFileName),
+                           const QString& currentFileName, const LineView& editor,
+                           Projection projection) {
+    QStringList lines{title, PrintModeLine(plotType, tiltCorrected, currentFileName, projection),
                       QString(14, u'-')};
     const int count = editor.LineCount();
     lines.reserve(3 + count);

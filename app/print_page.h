@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "equal_area.h"
 #include "figure_render.h"
 #include "plot_geometry.h"
 
@@ -30,14 +31,16 @@ struct PrintLayout {
 PrintLayout ComputePrintLayout(int printableWidth, const PlotExtent& extent);
 
 // The line under the title: projection text for plotType (0 local, 1 north
-// polar, 2 south polar; others read as 0; tilt-corrected directions say so),
-// then "  File: " and the file name.
-QString PrintModeLine(int plotType, bool tiltCorrected, const QString& currentFileName);
+// polar, 2 south polar; others read as 0; tilt-corrected directions say so)
+// in the projection's net, then "  File: " and the file name.
+QString PrintModeLine(int plotType, bool tiltCorrected, const QString& currentFileName,
+                      Projection projection = Projection::EqualArea);
 
 // The text block in printing order: title, mode line, rule of 14 hyphens and
 // the editor's lines 1..LineCount() (each already cut to 4,096 characters).
 QStringList PrintTextLines(const QString& title, int plotType, bool tiltCorrected,
-                           const QString& currentFileName, const LineView& editor);
+                           const QString& currentFileName, const LineView& editor,
+                           Projection projection = Projection::EqualArea);
 
 // One line of the text block placed on paper: 0-based page, top of its text
 // cell in device pixels, and its index in the text block.

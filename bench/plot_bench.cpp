@@ -247,20 +247,24 @@ BENCHMARK(BM_RenderSvg)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderPdf)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderPng4)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// One circle of 360 dots, the fast path against the point-by-point formulas.
-template <int (*Compute)(const PlotGeometry&, int, double, double, double, bool, CirclePixelList&)>
+// One circle of 360 dots, the fast path against the point-by-point formulas,
+// in either net.
+template <int (*Compute)(const PlotGeometry&, int, double, double, double, bool, CirclePixelList&,
+                         Projection),
+          Projection Net>
 void BM_Circle(benchmark::State& state) {
     const PlotGeometry geometry = ComputePlotGeometry(553, 529, 13, 8);
     CirclePixelList pixels{};
     double dec = 0.0;
     for (auto _ : state) {
         dec = dec < 359.0 ? dec + 1.0 : 0.0;
-        benchmark::DoNotOptimize(Compute(geometry, 0, dec, 40.0, 12.0, false, pixels));
+        benchmark::DoNotOptimize(Compute(geometry, 0, dec, 40.0, 12.0, false, pixels, Net));
     }
     state.SetItemsProcessed(state.iterations() * 360);
 }
-BENCHMARK(BM_Circle<CirclePixels>)->Name("BM_CircleFast");
-BENCHMARK(BM_Circle<CirclePixelsDirect>)->Name("BM_CircleDirect");
+BENCHMARK(BM_Circle<CirclePixels, Projection::EqualArea>)->Name("BM_CircleFast");
+BENCHMARK(BM_Circle<CirclePixelsDirect, Projection::EqualArea>)->Name("BM_CircleDirect");
+BENCHMARK(BM_Circle<CirclePixels, Projection::EqualAngle>)->Name("BM_CircleFastEqualAngle");
 
 } // namespace
 

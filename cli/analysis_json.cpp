@@ -160,6 +160,8 @@ QJsonObject Contours(const PlotOptions& options, const std::optional<DensityCont
 
 void AddAnalysisJson(QJsonObject& result, const PlotInputs& inputs, const PlotReport& report) {
     result.insert(QStringLiteral("points"), Points(report));
+    if (inputs.Options.NetProjection == Projection::EqualAngle)
+        result.insert(QStringLiteral("projection"), QStringLiteral("equal-angle"));
     if (TiltCorrectionApplies(inputs.Options))
         result.insert(QStringLiteral("tilt_correction"), TiltCorrection(inputs.Options));
     if (report.Polarity)

@@ -7,6 +7,8 @@ struct PlotReport;
 // Adds to the JSON result of a pass what the analyses give, each member only
 // where the pass computed it (numbers at full precision, an infinite k as
 // "INF", a value that does not exist as null):
+//   projection: "equal-angle" for the equal-angle net, absent for the
+//     equal-area one;
 //   points: always, every plotted datum as {line, dec, inc}, in the plotted
 //     coordinates (a plane's pole, after the tilt correction);
 //   tilt_correction: where one was made, {source: "single", dip_direction,

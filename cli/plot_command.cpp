@@ -172,6 +172,16 @@ constexpr Option kOptions[] = {
              return QStringLiteral("must be kamb, exponential-kamb or schmidt, not '%1'").arg(v);
          return QString();
      }},
+    {"--projection", Takes::Value,
+     [](PlotCommand& c, const QString& v) {
+         if (v == u"equal-area")
+             c.Options.NetProjection = Projection::EqualArea;
+         else if (v == u"equal-angle")
+             c.Options.NetProjection = Projection::EqualAngle;
+         else
+             return QStringLiteral("must be equal-area or equal-angle, not '%1'").arg(v);
+         return QString();
+     }},
     {"--contour-sigma", Takes::Number,
      [](PlotCommand& c, const QString& v) {
          if (!parseDecimal(v, 0.0, 1000.0, c.Options.ContourSigma) || c.Options.ContourSigma <= 0.0)
@@ -356,7 +366,7 @@ QString InputName(const QString& input) {
 QString PlotUsage() {
     return QStringLiteral(
         "Usage: quorvex-plot [options] DATAFILE\n"
-        "Draws the equal-area net of a data file into a 553 x 529 image, without a display,\n"
+        "Draws the net of a data file into a 553 x 529 image, without a display,\n"
         "and prints the result lines of the Fisher mean and of the great-circle fit.\n"
         "DATAFILE '-' reads standard input. Its text, like that of --title and --file-name,\n"
         "is read as UTF-8, or as Latin-1 when it is not valid UTF-8. File names are used as\n"
@@ -392,6 +402,8 @@ QString PlotUsage() {
         "  --contour-levels L1,L2,...\n"
         "                      the levels to draw, in the method's unit (default: 2, 4, 6\n"
         "                      ... sigma up to the maximum; 1, 2, 4, 8, 16, 32 %)\n"
+        "  --projection NET    the net: equal-area (Schmidt, the default) or equal-angle\n"
+        "                      (stereographic, Wulff)\n"
         "  --json              print the results as one JSON object instead of the lines;\n"
         "                      it lists at most 10000 unread lines and counts the rest\n"
         "  --quiet             do not report the lines that were not read (standard error\n"

@@ -33,8 +33,8 @@ std::size_t Cores() {
 } // namespace
 
 CircleBatch::CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotType,
-                         bool pointByPoint)
-    : canvas_(canvas), geometry_(geometry), plotType_(plotType),
+                         bool pointByPoint, Projection projection)
+    : canvas_(canvas), geometry_(geometry), plotType_(plotType), projection_(projection),
       pointByPoint_(pointByPoint && !canvas.DrawsExactCurves()) {
     if (!pointByPoint_ && !canvas_.DrawsExactCurves()) {
         const BlackPixelRaster raster = canvas_.OrderFreePixels();
@@ -85,12 +85,13 @@ void CircleBatch::Add(double dec, double inc, double rho, bool lowerHemisphereOn
 
 void CircleBatch::TraceNow(const Circle& c) {
     if (!pointByPoint_) {
-        TraceCircle(canvas_, geometry_, plotType_, c.Dec, c.Inc, c.Rho, c.LowerHemisphereOnly);
+        TraceCircle(canvas_, geometry_, plotType_, c.Dec, c.Inc, c.Rho, c.LowerHemisphereOnly,
+                    projection_);
         return;
     }
     CirclePixelList pixels;
     const int count = CirclePixelsDirect(geometry_, plotType_, c.Dec, c.Inc, c.Rho,
-                                         c.LowerHemisphereOnly, pixels);
+                                         c.LowerHemisphereOnly, pixels, projection_);
     canvas_.SetPixels(pixels.data(), count, canvas_.InkColor());
 }
 
@@ -137,7 +138,7 @@ void CircleBatch::DrawShare(std::size_t m) {
         for (std::size_t i = begin; i < end; ++i) {
             const Circle& c = circles[i];
             SetCirclePixels(mask, c.Layer, geometry_, plotType_, c.Dec, c.Inc, c.Rho,
-                            c.LowerHemisphereOnly);
+                            c.LowerHemisphereOnly, projection_);
         }
     }
 }
@@ -149,7 +150,7 @@ void CircleBatch::FinishKept() {
         for (std::size_t i = 0; i < keptCount_; ++i) {
             const Circle& c = kept_[i];
             SetCirclePixels(raster, layerInks_[c.Layer - 1u], geometry_, plotType_, c.Dec, c.Inc,
-                            c.Rho, c.LowerHemisphereOnly);
+                            c.Rho, c.LowerHemisphereOnly, projection_);
         }
     } else {
         published_.store(keptCount_ | kClosed, std::memory_order_release);

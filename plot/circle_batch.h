@@ -8,11 +8,12 @@
 #include <thread>
 #include <vector>
 
+#include "equal_area.h"
 #include "plot_geometry.h"
 
 class Canvas;
 
-// The circles of TraceCircle, drawn many at a time. On a canvas that takes
+// The circles of TraceCircle in the projection's net, drawn many at a time. On a canvas that takes
 // pixels in any order (the 32-bit raster) they are kept, and helper threads
 // on the processor's other cores draw them while the caller goes on adding;
 // on any other canvas, and when pointByPoint asks for the slow point-by-point
@@ -25,7 +26,8 @@ class Canvas;
 // when the store is full, or the ink has changed 255 times).
 class CircleBatch {
 public:
-    CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotType, bool pointByPoint);
+    CircleBatch(Canvas& canvas, const PlotGeometry& geometry, int plotType, bool pointByPoint,
+                Projection projection = Projection::EqualArea);
     ~CircleBatch();
     CircleBatch(const CircleBatch&) = delete;
     CircleBatch& operator=(const CircleBatch&) = delete;
@@ -59,6 +61,7 @@ private:
     Canvas& canvas_;
     PlotGeometry geometry_;
     int plotType_;
+    Projection projection_;
     bool pointByPoint_;
     bool orderFree_ = false;
     // The inks of the kept circles' layers, in the order they came.

@@ -36,14 +36,15 @@ double Distance(const NetPoint& a, const NetPoint& b) {
 // raster's dots come from.
 class ProjectedCircle {
 public:
-    ProjectedCircle(int plotType, double dec, double inc, double rho)
-        : plotType_(plotType), baseInc_(90.0 - rho), axisDec_(dec - 90.0), tilt_(90.0 - inc) {}
+    ProjectedCircle(int plotType, Projection projection, double dec, double inc, double rho)
+        : plotType_(plotType), projection_(projection), baseInc_(90.0 - rho), axisDec_(dec - 90.0),
+          tilt_(90.0 - inc) {}
 
     IncDec Direction(double t) const { return SmallCirclePoint(baseInc_, t, axisDec_, tilt_); }
 
     NetPoint At(double t) const {
         const IncDec d = Direction(t);
-        return ProjectEqualArea(d.Dec, d.Inc, plotType_);
+        return ProjectDirection(d.Dec, d.Inc, plotType_, projection_);
     }
 
     // dP/dt at t in net units per degree, from points of [from, to] only, so
@@ -71,6 +72,7 @@ public:
 
 private:
     int plotType_;
+    Projection projection_;
     double baseInc_;
     double axisDec_;
     double tilt_;
@@ -159,12 +161,13 @@ double Normalized(double degrees) {
 } // namespace
 
 std::vector<CurveRun> CircleCurveRuns(const PlotGeometry& geometry, int plotType, double dec,
-                                      double inc, double rho, bool lowerHemisphereOnly) {
+                                      double inc, double rho, bool lowerHemisphereOnly,
+                                      Projection projection) {
     // The raster's dots of such a circle fall far outside any picture.
     if (!std::isfinite(dec) || !std::isfinite(inc) || !std::isfinite(rho)) {
         return {};
     }
-    const ProjectedCircle circle(plotType, dec, inc, rho);
+    const ProjectedCircle circle(plotType, projection, dec, inc, rho);
     const Height height = HeightOf(circle);
 
     // Where the circle meets the horizon: the corners of a folded circle and
@@ -215,9 +218,9 @@ std::vector<CurveRun> CircleCurveRuns(const PlotGeometry& geometry, int plotType
 }
 
 void DrawCircleCurve(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec,
-                     double inc, double rho, bool lowerHemisphereOnly) {
+                     double inc, double rho, bool lowerHemisphereOnly, Projection projection) {
     for (const CurveRun& run :
-         CircleCurveRuns(geometry, plotType, dec, inc, rho, lowerHemisphereOnly)) {
+         CircleCurveRuns(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, projection)) {
         canvas.NetCurve(geometry, run.Start, run.Pieces.data(), static_cast<int>(run.Pieces.size()),
                         run.Closed);
     }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "equal_area.h"
 
 struct PlotGeometry;
 
@@ -20,7 +21,8 @@ constexpr double kCurveTolerance = 0.1;
 
 // The exact projected curve of the small circle of radius rho (degrees) about
 // (dec, inc): the points SmallCirclePoint(90 - rho, t, dec - 90, 90 - inc) for
-// every real position angle t, projected by ProjectEqualArea for plotType,
+// every real position angle t, projected by ProjectDirection for plotType in
+// the projection's net,
 // as cubic pieces within kCurveTolerance plot units of it at the geometry's
 // radius (as many as the curve needs). The curve breaks where the raster's
 // does: with lowerHemisphereOnly the points of negative inclination are left
@@ -29,8 +31,10 @@ constexpr double kCurveTolerance = 0.1;
 // the one run is closed. A circle that is a single point is one run without
 // pieces; one with a value that is not finite has none.
 std::vector<CurveRun> CircleCurveRuns(const PlotGeometry& geometry, int plotType, double dec,
-                                      double inc, double rho, bool lowerHemisphereOnly);
+                                      double inc, double rho, bool lowerHemisphereOnly,
+                                      Projection projection = Projection::EqualArea);
 
 // Hands each run of CircleCurveRuns to canvas.NetCurve.
 void DrawCircleCurve(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec,
-                     double inc, double rho, bool lowerHemisphereOnly);
+                     double inc, double rho, bool lowerHemisphereOnly,
+                     Projection projection = Projection::EqualArea);

@@ -99,14 +99,16 @@ CircleFrame FrameOf(const PlotGeometry& geometry, int plotType, double dec, doub
 }
 
 // The loop body is branch-free over plain arrays, so the compiler turns it
-// into vector code; it is compiled once for each processor level below.
+// into vector code; it is compiled once for each net and processor level.
+template <Projection Net>
 inline __attribute__((always_inline)) void ProjectCirclePoints(const CircleFrame& frame,
                                                                CirclePoints& out) {
     // Equal-area radius from the unit vector: K cos((|I| + 90)/2) =
     // K sqrt((1 - |z|)/2) = K h / sqrt(2 (1 + |z|)), and sin D = y/h,
     // cos D = x/h, so the net point is (y, x) K / sqrt(2 (1 + |z|)): one
-    // square root and one division, no trigonometry. The vector's length
-    // differs from 1 only in the last bits.
+    // square root and one division, no trigonometry. The equal-angle radius
+    // tan(t/2) = sin t / (1 + cos t) = h / (1 + |z|) gives (y, x) / (1 + |z|).
+    // The vector's length differs from 1 only in the last bits.
     constexpr double kFactor = 1.41421356237;
     const AngleTable& angles = Angles();
     // A local copy: the compiler need not fear that the output overwrites it.
@@ -117,7 +119,12 @@ inline __attribute__((always_inline)) void ProjectCirclePoints(const CircleFrame
         const double x = f.M00 * vx + f.M01 * vy - f.Xz;
         const double y = f.M01 * vx + f.M11 * vy + f.Yz;
         const double z = f.M02 * vx - f.M21 * vy + f.Zz;
-        const double scale = kFactor / std::sqrt(2.0 * (1.0 + std::fabs(z)));
+        double scale;
+        if constexpr (Net == Projection::EqualArea) {
+            scale = kFactor / std::sqrt(2.0 * (1.0 + std::fabs(z)));
+        } else {
+            scale = 1.0 / (1.0 + std::fabs(z));
+        }
         out.X[j] = f.CentreX + RoundedHalfEven(f.Radius * (f.Mirror * (scale * y)));
         out.Y[j] = f.CentreY - RoundedHalfEven(f.Radius * (scale * x));
         out.Drawn[j] = z < f.LowestZ ? 0.0 : 1.0;
@@ -126,50 +133,61 @@ inline __attribute__((always_inline)) void ProjectCirclePoints(const CircleFrame
 
 using ProjectFunction = void (*)(const CircleFrame&, CirclePoints&);
 
-void ProjectBaseline(const CircleFrame& frame, CirclePoints& out) {
-    ProjectCirclePoints(frame, out);
+// The loop of each net.
+struct ProjectFunctions {
+    ProjectFunction EqualArea;
+    ProjectFunction EqualAngle;
+};
+
+template <Projection Net> void ProjectBaseline(const CircleFrame& frame, CirclePoints& out) {
+    ProjectCirclePoints<Net>(frame, out);
 }
 
 // The widest copy the processor runs, chosen once at the first circle. An
 // explicit choice rather than compiler-made clones: their resolvers run while
 // the program is being loaded, before a sanitizer's runtime is ready.
 #if defined(__x86_64__)
+template <Projection Net>
 __attribute__((target("avx2"))) void ProjectAvx2(const CircleFrame& frame, CirclePoints& out) {
-    ProjectCirclePoints(frame, out);
+    ProjectCirclePoints<Net>(frame, out);
 }
 
+template <Projection Net>
 __attribute__((target("avx512f"))) void ProjectAvx512(const CircleFrame& frame, CirclePoints& out) {
-    ProjectCirclePoints(frame, out);
+    ProjectCirclePoints<Net>(frame, out);
 }
 
-ProjectFunction ChooseProject() {
+ProjectFunctions ChooseProject() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f")) {
-        return ProjectAvx512;
+        return {ProjectAvx512<Projection::EqualArea>, ProjectAvx512<Projection::EqualAngle>};
     }
     if (__builtin_cpu_supports("avx2")) {
-        return ProjectAvx2;
+        return {ProjectAvx2<Projection::EqualArea>, ProjectAvx2<Projection::EqualAngle>};
     }
-    return ProjectBaseline;
+    return {ProjectBaseline<Projection::EqualArea>, ProjectBaseline<Projection::EqualAngle>};
 }
 #else
-ProjectFunction ChooseProject() {
-    return ProjectBaseline;
+ProjectFunctions ChooseProject() {
+    return {ProjectBaseline<Projection::EqualArea>, ProjectBaseline<Projection::EqualAngle>};
 }
 #endif
 
 void ComputeCirclePoints(const PlotGeometry& geometry, int plotType, double dec, double inc,
-                         double rho, bool lowerHemisphereOnly, CirclePoints& out) {
-    static const ProjectFunction project = ChooseProject();
-    project(FrameOf(geometry, plotType, dec, inc, rho, lowerHemisphereOnly), out);
+                         double rho, bool lowerHemisphereOnly, Projection projection,
+                         CirclePoints& out) {
+    static const ProjectFunctions project = ChooseProject();
+    const ProjectFunction net =
+        projection == Projection::EqualAngle ? project.EqualAngle : project.EqualArea;
+    net(FrameOf(geometry, plotType, dec, inc, rho, lowerHemisphereOnly), out);
 }
 
 } // namespace
 
 int CirclePixels(const PlotGeometry& geometry, int plotType, double dec, double inc, double rho,
-                 bool lowerHemisphereOnly, CirclePixelList& out) {
+                 bool lowerHemisphereOnly, CirclePixelList& out, Projection projection) {
     CirclePoints points;
-    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, points);
+    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, projection, points);
     int count = 0;
     for (std::size_t j = 0; j < kPoints; ++j) {
         out[static_cast<std::size_t>(count)] =
@@ -180,14 +198,15 @@ int CirclePixels(const PlotGeometry& geometry, int plotType, double dec, double 
 }
 
 int CirclePixelsDirect(const PlotGeometry& geometry, int plotType, double dec, double inc,
-                       double rho, bool lowerHemisphereOnly, CirclePixelList& out) {
+                       double rho, bool lowerHemisphereOnly, CirclePixelList& out,
+                       Projection projection) {
     int count = 0;
     for (int j = 0; j < 360; ++j) {
         const IncDec p = SmallCirclePoint(90.0 - rho, j, dec - 90.0, 90.0 - inc);
         if (lowerHemisphereOnly && p.Inc < 0.0) {
             continue;
         }
-        const NetPoint n = ProjectEqualArea(p.Dec, p.Inc, plotType);
+        const NetPoint n = ProjectDirection(p.Dec, p.Inc, plotType, projection);
         out[static_cast<std::size_t>(count)] =
             QPoint(UnitToPixelX(geometry, n.x), UnitToPixelY(geometry, n.y));
         ++count;
@@ -215,9 +234,10 @@ void StoreCircle(const CirclePoints& points, int width, int height, Store store)
 } // namespace
 
 void SetCirclePixels(const BlackPixelRaster& raster, QRgb ink, const PlotGeometry& geometry,
-                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly) {
+                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly,
+                     Projection projection) {
     CirclePoints points;
-    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, points);
+    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, projection, points);
     QRgb* const bits = raster.Bits;
     const qsizetype stride = raster.Stride;
     const QRgb opaque = ink | 0xFF000000u;
@@ -226,9 +246,10 @@ void SetCirclePixels(const BlackPixelRaster& raster, QRgb ink, const PlotGeometr
 }
 
 void SetCirclePixels(const PixelMask& mask, unsigned char value, const PlotGeometry& geometry,
-                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly) {
+                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly,
+                     Projection projection) {
     CirclePoints points;
-    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, points);
+    ComputeCirclePoints(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, projection, points);
     unsigned char* const cells = mask.Cells;
     const qsizetype width = mask.Width;
     StoreCircle(points, mask.Width, mask.Height, [cells, width, value](int x, int y) {
@@ -238,12 +259,13 @@ void SetCirclePixels(const PixelMask& mask, unsigned char value, const PlotGeome
 }
 
 void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,
-                 double rho, bool lowerHemisphereOnly) {
+                 double rho, bool lowerHemisphereOnly, Projection projection) {
     if (canvas.DrawsExactCurves()) {
-        DrawCircleCurve(canvas, geometry, plotType, dec, inc, rho, lowerHemisphereOnly);
+        DrawCircleCurve(canvas, geometry, plotType, dec, inc, rho, lowerHemisphereOnly, projection);
         return;
     }
     CirclePixelList pixels;
-    const int count = CirclePixels(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, pixels);
+    const int count =
+        CirclePixels(geometry, plotType, dec, inc, rho, lowerHemisphereOnly, pixels, projection);
     canvas.SetPixels(pixels.data(), count, canvas.InkColor());
 }

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "equal_area.h"
+
 struct BlackPixelRaster;
 struct PlotGeometry;
 
@@ -13,17 +15,19 @@ using CirclePixelList = std::array<QPoint, 360>;
 
 // Pixels of the small circle of radius rho (degrees) about (dec, inc): point j
 // is SmallCirclePoint(90 - rho, j, dec - 90, 90 - inc) projected for plotType
-// and mapped to pixels. With lowerHemisphereOnly the points of negative
+// in the projection's net and mapped to pixels. With lowerHemisphereOnly the points of negative
 // inclination are left out. Writes the pixels to the front of out and returns
 // how many there are. The rotation is set up once per circle and the points
 // are projected straight from their vectors, all 360 at once.
 int CirclePixels(const PlotGeometry& geometry, int plotType, double dec, double inc, double rho,
-                 bool lowerHemisphereOnly, CirclePixelList& out);
+                 bool lowerHemisphereOnly, CirclePixelList& out,
+                 Projection projection = Projection::EqualArea);
 
 // The same pixels computed point by point through SmallCirclePoint and
-// ProjectEqualArea; the yardstick for CirclePixels.
+// ProjectDirection; the yardstick for CirclePixels.
 int CirclePixelsDirect(const PlotGeometry& geometry, int plotType, double dec, double inc,
-                       double rho, bool lowerHemisphereOnly, CirclePixelList& out);
+                       double rho, bool lowerHemisphereOnly, CirclePixelList& out,
+                       Projection projection = Projection::EqualArea);
 
 // One byte per pixel, row after row, 1 where a circle passes: where a thread
 // draws its circles before they reach the raster. A quarter of the raster's
@@ -38,6 +42,8 @@ struct PixelMask {
 // Sets the pixels CirclePixels gives to ink in the raster, or in the mask to
 // value where it holds less; those outside are clipped.
 void SetCirclePixels(const BlackPixelRaster& raster, QRgb ink, const PlotGeometry& geometry,
-                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly);
+                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly,
+                     Projection projection = Projection::EqualArea);
 void SetCirclePixels(const PixelMask& mask, unsigned char value, const PlotGeometry& geometry,
-                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly);
+                     int plotType, double dec, double inc, double rho, bool lowerHemisphereOnly,
+                     Projection projection = Projection::EqualArea);

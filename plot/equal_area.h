@@ -24,8 +24,11 @@ enum class Projection { EqualArea, EqualAngle };
 
 // The net point of (dec, inc) on the unit circle, at radius sqrt(2) sin(t/2)
 // (equal area: exactly ProjectEqualArea) or tan(t/2) (equal angle), t the
-// angle from the centre; inc and -inc land on the same point, inc > 180 is
-// reduced first, and the north polar view is mirrored.
+// angle from the centre: the polar aspects of Snyder's (1987, Map projections
+// - a working manual, chapters 24 and 21) formulas on the unit sphere, the
+// stereographic one with scale factor 1/2 so that the horizon is the unit
+// circle. inc and -inc land on the same point, inc > 180 is reduced first,
+// and the north polar view is mirrored.
 NetPoint ProjectDirection(double dec, double inc, PlotType plotType, Projection projection);
 
 // The direction shown at net point p: the inverse of ProjectDirection, with

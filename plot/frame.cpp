@@ -1,5 +1,7 @@
 #include "frame.h"
 
+#include <QStringBuilder>
+
 #include "canvas.h"
 #include "marks.h"
 #include "plot_geometry.h"
@@ -31,9 +33,11 @@ void DrawFrame(Canvas& canvas, const PlotGeometry& geometry, const PlotModeTexts
         canvas.TextOut(cx - r, cy - r - 3 * h, titleLine);
     }
     if (!omit.Mode) {
-        canvas.TextOut(cx - r, cy + r + h,
-                       QStringLiteral("     Equal area, ") + ModeText(texts.ModeName) +
-                           QStringLiteral(", Open=upper hemi"));
+        // Built in one piece: the line is drawn on every pass.
+        const QString modeLine = QStringView(u"     ") % QStringView(texts.NetName) %
+                                 QStringView(u", ") % QStringView(texts.ModeName) %
+                                 QStringView(u", Open=upper hemi");
+        canvas.TextOut(cx - r, cy + r + h, modeLine);
     }
     if (!omit.File) {
         canvas.TextOut(cx - r, cy + r + 2 * h, QStringLiteral("     File: ") + fileName);

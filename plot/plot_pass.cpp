@@ -254,7 +254,8 @@ int DrawContours(Canvas& canvas, const PlotGeometry& geometry, const LegendColum
         for (const ContourLine& line : level.Lines) {
             points.clear();
             for (const IncDec& vertex : line.Vertices) {
-                points.push_back(ProjectEqualArea(vertex.Dec, vertex.Inc, options.PlotType));
+                points.push_back(ProjectDirection(vertex.Dec, vertex.Inc, options.PlotType,
+                                                  options.NetProjection));
             }
             DrawNetPolyline(canvas, geometry, points, line.Closed);
         }
@@ -379,7 +380,8 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     canvas.RequestFixedPitch();
     canvas.SetPenWidth(1);
 
-    DrawFrame(canvas, geometry, PlotModeTextsOf(plotType, TiltCorrectionApplies(options)),
+    DrawFrame(canvas, geometry,
+              PlotModeTextsOf(plotType, TiltCorrectionApplies(options), options.NetProjection),
               options.Title, options.FileName, environment.Today, options.Omit);
     DrawCentreCross(canvas, geometry);
     DrawTicks(canvas, geometry);
@@ -406,9 +408,10 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
     DirectionSums sums;
     sums.Reset();
     std::vector<DirectionSums> setSums(report.Sets.size());
-    CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles);
+    CircleBatch circles(canvas, geometry, plotType, inputs.PointByPointCircles,
+                        options.NetProjection);
     const auto drawDatumMark = [&](const PlottedDatum& datum) {
-        const NetPoint p = ProjectEqualArea(datum.Dec, datum.Inc, plotType);
+        const NetPoint p = ProjectDirection(datum.Dec, datum.Inc, plotType, options.NetProjection);
         DrawMark(canvas, geometry, DatumMark(plotType, datum.Inc), p);
     };
     // Several sets are drawn in their colours, the sets following one
@@ -485,8 +488,9 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
             const FisherSummary& set = report.Sets[i].Fisher;
             if (set.N >= 2 && set.MeanDec) {
                 canvas.SetInkColor(DataSetColor(static_cast<int>(i), setCount));
-                DrawMark(canvas, geometry, MeanMark(plotType, *set.MeanInc),
-                         ProjectEqualArea(*set.MeanDec, *set.MeanInc, plotType));
+                DrawMark(
+                    canvas, geometry, MeanMark(plotType, *set.MeanInc),
+                    ProjectDirection(*set.MeanDec, *set.MeanInc, plotType, options.NetProjection));
                 circles.Add(*set.MeanDec, *set.MeanInc, *set.A95, false);
             }
         }
@@ -509,13 +513,15 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
                  {&report.Polarity->Normal, &report.Polarity->Reversed}) {
                 if (mode->N >= 2 && mode->MeanDec) {
                     DrawMark(canvas, geometry, MeanMark(plotType, *mode->MeanInc),
-                             ProjectEqualArea(*mode->MeanDec, *mode->MeanInc, plotType));
+                             ProjectDirection(*mode->MeanDec, *mode->MeanInc, plotType,
+                                              options.NetProjection));
                     circles.Add(*mode->MeanDec, *mode->MeanInc, *mode->A95, false);
                 }
             }
         } else {
-            DrawMark(canvas, geometry, MeanMark(plotType, fisher.MeanInc),
-                     ProjectEqualArea(fisher.MeanDec, fisher.MeanInc, plotType));
+            DrawMark(
+                canvas, geometry, MeanMark(plotType, fisher.MeanInc),
+                ProjectDirection(fisher.MeanDec, fisher.MeanInc, plotType, options.NetProjection));
             circles.Add(fisher.MeanDec, fisher.MeanInc, fisher.A95, false);
         }
         circles.Flush();
@@ -529,7 +535,7 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report) {
         report.GreatCircle = GreatCircleReport{fit, EigenAxes(OrientationTensorOf(sums))};
         report.GreatCircleLines = greatCircleLines;
         DrawMark(canvas, geometry, MeanMark(plotType, fit.PoleInc),
-                 ProjectEqualArea(fit.PoleDec, fit.PoleInc, plotType));
+                 ProjectDirection(fit.PoleDec, fit.PoleInc, plotType, options.NetProjection));
         circles.Add(fit.PoleDec, fit.PoleInc, 90.0, true);
         circles.Flush();
     }

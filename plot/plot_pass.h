@@ -139,11 +139,13 @@ void DrawPlot(Canvas& canvas, const PlotInputs& inputs, PlotReport& report);
 void RunPlotPass(Canvas& canvas, const PlotInputs& inputs, PlotReport& report);
 
 // The small circle of radius rho (degrees) about (dec, inc) as 360 pixels of
-// the canvas's ink, j = 0..359; with lowerHemisphereOnly the points of
-// negative inclination are skipped. A canvas that draws exact curves gets
-// the circle's exact curve instead (DrawCircleCurve).
+// the canvas's ink in the projection's net, j = 0..359; with
+// lowerHemisphereOnly the points of negative inclination are skipped. A
+// canvas that draws exact curves gets the circle's exact curve instead
+// (DrawCircleCurve).
 void TraceCircle(Canvas& canvas, const PlotGeometry& geometry, int plotType, double dec, double inc,
-                 double rho, bool lowerHemisphereOnly);
+                 double rho, bool lowerHemisphereOnly,
+                 Projection projection = Projection::EqualArea);
 
 // How the pass reads the lines under these options: with the decimal
 // separator as the Latin-1 data text holds it (one outside Latin-1 cannot

@@ -195,6 +195,10 @@ QString ResultsText(const PlotInputs& inputs, const PlotReport& report) {
     out.Line(QStringLiteral("Plot type: %1 %2")
                  .arg(options.PlotType)
                  .arg(ModeText(PlotModeTextsOf(options.PlotType).SelectorCaption)));
+    // The equal-area net is the one a reader assumes; only the other is named.
+    if (options.NetProjection == Projection::EqualAngle) {
+        out.Line(QStringLiteral("Projection: equal angle (stereographic)"));
+    }
     out.Line(QStringLiteral("Data read: %1").arg(report.DataCount));
     out.Line(QStringLiteral("Lines not read: %1").arg(report.RejectedLines.size()));
     const ReadingOptions reading = PassReadingOptions(options, separator);

@@ -65,8 +65,8 @@ TEST_F(AnalysisWindow, FollowsTheMainMenuWithItsItemsAndKey) {
         QStringList({QStringLiteral("Tilt correction\u2026"), QStringLiteral("Separate polarities"),
                      QStringLiteral("Reversal test"), QStringLiteral("Common-mean test"),
                      QStringLiteral("Site location\u2026"), QStringLiteral("Contours"),
-                     QStringLiteral("Contour settings\u2026"), QString(),
-                     QStringLiteral("Results")}));
+                     QStringLiteral("Contour settings\u2026"), QStringLiteral("Projection"),
+                     QString(), QStringLiteral("Results")}));
     EXPECT_EQ(menu->Results1->shortcut().toString(), QStringLiteral("Ctrl+R"));
 }
 

@@ -1,9 +1,11 @@
 // The plot as something to explore: the read-out texts, the search for the
 // mark under a pixel, and the window's read-out, mark-to-line link and ring.
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
@@ -14,12 +16,16 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <cmath>
 #include <memory>
+#include <numbers>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "analysis_menu.h"
 #include "file_type.h"
 #include "image_view.h"
 #include "line_view.h"
@@ -27,6 +33,7 @@
 #include "plot_explorer.h"
 #include "pointer_readout.h"
 #include "raster_canvas.h"
+#include "results_window.h"
 #include "test_plot_inputs.h"
 #include "window_fixture.h"
 
@@ -240,6 +247,46 @@ TEST_F(ExploredWindow, TheCursorOnADataLineRingsItsMarkAndOnNoOtherLine) {
     EXPECT_NEAR(north.x() - centre.x(), centre.x() - south.x(), 1);
     EXPECT_EQ(north.y(), south.y());
     EXPECT_EQ(form->PlotPassCount(), passes + 3); // the plot type changes only
+}
+
+// Analysis > Projection > Equal angle redraws once, and the read-out and the
+// ring follow the stereographic net, where a direction at angle t from the
+// centre lies at tan(t/2) of the radius.
+TEST_F(ExploredWindow, TheEqualAngleNetRedrawsOnceAndTheExplorerFollowsIt) {
+    AnalysisMenu& menu = *form->AnalysisMenu1;
+    QStringList captions;
+    for (const QAction* action : menu.Projection1->actions())
+        captions.append(action->text());
+    EXPECT_EQ(captions, QStringList({QStringLiteral("Equal area"), QStringLiteral("Equal angle")}));
+    EXPECT_TRUE(menu.ProjectionEqualArea1->isChecked());
+
+    menu.ProjectionEqualAngle1->trigger();
+    EXPECT_EQ(form->PlotPassCount(), passes + 1);
+    EXPECT_FALSE(menu.ProjectionEqualArea1->isChecked());
+
+    // Half the radius east of the centre: 90 - 2 atan(1/2) = 36.87 degrees
+    // (the equal-area net shows 48.59 there).
+    const QString east = ReadoutAt(centre + QPoint(radius / 2, 0));
+    ASSERT_TRUE(east.startsWith(QStringLiteral("Dec 90.0  Inc "))) << east.toStdString();
+    EXPECT_NEAR(east.mid(14).toDouble(), 36.87, 0.5) << east.toStdString();
+
+    // Line 2 holds (123.4, 45.6): its ring sits on its mark, tan(22.2) of the
+    // radius from the centre.
+    PutCursorOnLine(2);
+    const std::optional<QPoint> ring = form->Image1->RingCentre();
+    ASSERT_TRUE(ring.has_value());
+    const QPoint offset = *ring - centre;
+    EXPECT_NEAR(std::hypot(offset.x(), offset.y()),
+                radius * std::tan(22.2 * std::numbers::pi / 180.0), 1.0);
+    const QPointF ink = InkCentre(*ring);
+    EXPECT_NEAR(ink.x(), ring->x(), 1.0);
+    EXPECT_NEAR(ink.y(), ring->y(), 1.0);
+    EXPECT_EQ(ReadoutAt(*ring), QStringLiteral("line 2: Dec 123.4  Inc 45.6"));
+
+    menu.Results1->trigger();
+    ASSERT_NE(form->Results(), nullptr);
+    EXPECT_TRUE(form->Results()->Text().contains(
+        QStringLiteral("\nProjection: equal angle (stereographic)\n")));
 }
 
 TEST_F(ExploredWindow, AnEditUntiesTheMarksUntilTheNextPass) {

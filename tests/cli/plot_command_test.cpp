@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 #include "plot_command.h"
 
 namespace {
@@ -146,6 +148,26 @@ TEST(ParsePlotCommand, ContourOptionsTakeTheirValues) {
     EXPECT_EQ(options.ContourLevels, (std::vector<double>{1.0, 2.5, 8.0}));
 }
 
+TEST(ParsePlotCommand, ProjectionTakesTheNetsNames) {
+    const std::pair<QStringList, Projection> rows[] = {
+        {{QStringLiteral("a")}, Projection::EqualArea},
+        {{QStringLiteral("--projection"), QStringLiteral("equal-angle"), QStringLiteral("a")},
+         Projection::EqualAngle},
+        {{QStringLiteral("--projection=equal-angle"), QStringLiteral("--projection=equal-area"),
+          QStringLiteral("a")},
+         Projection::EqualArea},
+    };
+    for (const auto& [arguments, projection] : rows) {
+        const PlotCommandParse parse = ParsePlotCommand(arguments);
+        ASSERT_TRUE(parse.Error.isEmpty()) << parse.Error.toStdString();
+        EXPECT_EQ(parse.Command.Options.NetProjection, projection)
+            << arguments.join(u' ').toStdString();
+    }
+    EXPECT_EQ(
+        ParsePlotCommand({QStringLiteral("a"), QStringLiteral("--projection=Equal-angle")}).Error,
+        QStringLiteral("--projection must be equal-area or equal-angle, not 'Equal-angle'"));
+}
+
 TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
     const QStringList cases[] = {
         {},
@@ -215,6 +237,8 @@ TEST(ParsePlotCommand, BadCommandLinesAreRefused) {
         {QStringLiteral("a"), QStringLiteral("--omit"), QStringLiteral("Date")},
         {QStringLiteral("a"), QStringLiteral("--omit"), QStringLiteral("date, file")},
         {QStringLiteral("a"), QStringLiteral("--omit"), QStringLiteral("legend")},
+        {QStringLiteral("a"), QStringLiteral("--projection")},
+        {QStringLiteral("a"), QStringLiteral("--projection=")},
     };
     for (const QStringList& arguments : cases) {
         const PlotCommandParse parse = ParsePlotCommand(arguments);

@@ -228,6 +228,7 @@ TEST_F(QuorvexPlot, RefusesWhatItCannotDo) {
         {"a site for poles",
          {QStringLiteral("--site=33,-117"), QStringLiteral("--plot-type=1"), data}},
         {"unknown header part", {QStringLiteral("--omit"), QStringLiteral("date,legend"), data}},
+        {"unknown net", {QStringLiteral("--projection=wulff"), data}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -605,6 +606,29 @@ TEST_F(QuorvexPlot, JsonHoldsTheContourLinesAsDirections) {
     for (const QJsonValue vertex : ring) {
         EXPECT_GE(vertex[1].toDouble(), 0.0);
         EXPECT_LE(vertex[1].toDouble(), 90.0);
+    }
+}
+
+// The equal-angle net is named in the JSON; the equal-area one, the
+// default, keeps the object as it was.
+TEST_F(QuorvexPlot, JsonNamesTheEqualAngleNetOnly) {
+    const QString data = writeData(kFisherData);
+    struct Row {
+        const char* projection;
+        QJsonValue expected;
+    };
+    const Row rows[] = {{nullptr, QJsonValue(QJsonValue::Undefined)},
+                        {"equal-area", QJsonValue(QJsonValue::Undefined)},
+                        {"equal-angle", QJsonValue(QStringLiteral("equal-angle"))}};
+    for (const Row& row : rows) {
+        QStringList arguments{QStringLiteral("--json"), data};
+        if (row.projection != nullptr)
+            arguments.prepend(QStringLiteral("--projection=") + QLatin1String(row.projection));
+        const PlotRun run = runPlot(arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_EQ(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("projection")),
+                  row.expected)
+            << (row.projection != nullptr ? row.projection : "default");
     }
 }
 

@@ -21,13 +21,15 @@ struct Circle {
     double rho;
     bool lowerOnly;
     int plotType;
+    Projection net = Projection::EqualArea;
 };
 
 void ExpectSamePixels(const PlotGeometry& g, const Circle& c) {
     CirclePixelList fast{};
     CirclePixelList direct{};
-    const int n = CirclePixels(g, c.plotType, c.dec, c.inc, c.rho, c.lowerOnly, fast);
-    const int m = CirclePixelsDirect(g, c.plotType, c.dec, c.inc, c.rho, c.lowerOnly, direct);
+    const int n = CirclePixels(g, c.plotType, c.dec, c.inc, c.rho, c.lowerOnly, fast, c.net);
+    const int m =
+        CirclePixelsDirect(g, c.plotType, c.dec, c.inc, c.rho, c.lowerOnly, direct, c.net);
     ASSERT_EQ(n, m) << c.dec << " " << c.inc << " " << c.rho << " " << c.lowerOnly;
     for (int i = 0; i < n; ++i) {
         ASSERT_EQ(fast[static_cast<std::size_t>(i)], direct[static_cast<std::size_t>(i)])
@@ -142,16 +144,21 @@ TEST(CircleTraceTest, FastPathMatchesTheDirectFormulasOn100000Circles) {
 
 TEST(CircleTraceTest, FastPathMatchesOnWholeDegreeCircles) {
     // Whole degrees put points exactly on the horizon and on the axes, where
-    // the hemisphere test and halfway pixels are decided on the last bits.
+    // the hemisphere test and halfway pixels are decided on the last bits;
+    // in either net.
     const PlotGeometry g = ComputePlotGeometry(553, 529, 13, 8);
     for (int dec = 0; dec < 360; dec += 15) {
         for (int inc : {-90, -45, 0, 30, 90, 120, 200}) {
             for (double rho : {0.0, 10.0, 90.0, 170.0, 180.0}) {
                 for (bool lowerOnly : {false, true}) {
                     for (int type : {0, 1, 2}) {
-                        ExpectSamePixels(g, {double(dec), double(inc), rho, lowerOnly, type});
-                        if (HasFatalFailure()) {
-                            return;
+                        for (const Projection net :
+                             {Projection::EqualArea, Projection::EqualAngle}) {
+                            ExpectSamePixels(g,
+                                             {double(dec), double(inc), rho, lowerOnly, type, net});
+                            if (HasFatalFailure()) {
+                                return;
+                            }
                         }
                     }
                 }

@@ -67,6 +67,7 @@ TEST(PrintModeLine, NamesTheProjectionAndTheFile) {
         bool TiltCorrected;
         QString FileName;
         QString Expected;
+        Projection Net = Projection::EqualArea;
     };
     const std::vector<Case> cases{
         {0, false, "/data/site.plt", "Local coords, eq. area, open=upper  File: /data/site.plt"},
@@ -80,9 +81,17 @@ TEST(PrintModeLine, NamesTheProjectionAndTheFile) {
         // Tilt correction renames the local coordinates only.
         {0, true, "a.plt", "Tilt corrected, eq. area, open=upper  File: a.plt"},
         {2, true, "a.plt", "South polar view, eq.area, open=upper  File: a.plt"},
+        // The equal-angle net names itself in every view.
+        {0, true, "a.plt", "Tilt corrected, eq. angle, open=upper  File: a.plt",
+         Projection::EqualAngle},
+        {1, false, "a.plt", "North polar view, eq. angle, open=upper  File: a.plt",
+         Projection::EqualAngle},
+        {2, false, "a.plt", "South polar view, eq. angle, open=upper  File: a.plt",
+         Projection::EqualAngle},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PrintModeLine(c.PlotType, c.TiltCorrected, c.FileName), c.Expected) << c.PlotType;
+        EXPECT_EQ(PrintModeLine(c.PlotType, c.TiltCorrected, c.FileName, c.Net), c.Expected)
+            << c.PlotType;
 }
 
 TEST(PrintTextLines, TitleModeRuleThenEveryEditorLine) {

@@ -52,10 +52,13 @@ AnalysisMenu::AnalysisMenu(QMenuBar& bar, QWidget& window) : QObject(&window), w
     ProjectionEqualArea1->setChecked(true);
     Analysis1->addSeparator();
     Results1 = Analysis1->addAction(QStringLiteral("Results"));
-    const std::pair<QAction*, const char*> named[] = {
-        {TiltCorrection1, "TiltCorrection1"},   {SeparatePolarities1, "SeparatePolarities1"},
-        {ReversalTest1, "ReversalTest1"},       {SiteLocation1, "SiteLocation1"},
-        {ContourSettings1, "ContourSettings1"}, {Results1, "Results1"}};
+    const std::pair<QAction*, const char*> named[] = {{TiltCorrection1, "TiltCorrection1"},
+                                                      {SeparatePolarities1, "SeparatePolarities1"},
+                                                      {ReversalTest1, "ReversalTest1"},
+                                                      {CommonMeanTest1, "CommonMeanTest1"},
+                                                      {SiteLocation1, "SiteLocation1"},
+                                                      {ContourSettings1, "ContourSettings1"},
+                                                      {Results1, "Results1"}};
     for (const auto& [action, name] : named) {
         action->setObjectName(QString::fromLatin1(name));
         action->setCheckable(action != Results1 && action != ContourSettings1);

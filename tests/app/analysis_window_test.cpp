@@ -81,6 +81,9 @@ TEST_F(AnalysisWindow, EachSettingRedrawsOnceAndReachesThePass) {
     EXPECT_EQ(form->PlotPassCount(), ++passes);
     menu->ReversalTest1->trigger();
     EXPECT_EQ(form->PlotPassCount(), ++passes);
+    menu->CommonMeanTest1->trigger();
+    EXPECT_EQ(form->PlotPassCount(), ++passes);
+    EXPECT_TRUE(menu->CommonMeanTest1->isChecked());
 
     answer = [](QDialog& dialog) {
         auto& tilt = dynamic_cast<TiltCorrectionDialog&>(dialog);
@@ -121,6 +124,7 @@ TEST_F(AnalysisWindow, EachSettingRedrawsOnceAndReachesThePass) {
     EXPECT_TRUE(results.contains(QStringLiteral("       1    90.95    23.10\n")));
     EXPECT_TRUE(results.contains(QStringLiteral("\nPolarities\n")));
     EXPECT_TRUE(results.contains(QStringLiteral("\nReversal test")));
+    EXPECT_TRUE(results.contains(QStringLiteral("\nCommon-mean test of the first two sets")));
     EXPECT_TRUE(results.contains(QStringLiteral("site latitude 33.00, longitude -117.00")));
 
     // "No site" forgets the site.

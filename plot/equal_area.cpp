@@ -22,8 +22,10 @@ constexpr double kHalfPi = 1.5707963267948966;
 
 } // namespace
 
-NetPoint ProjectEqualArea(double dec, double inc, PlotType plotType) {
-    // An inclination past straight down continues over to the opposite azimuth.
+namespace {
+
+// An inclination past straight down continues over to the opposite azimuth.
+void Unfold(double& dec, double& inc) {
     if (inc > 180.0) {
         inc = 180.0 - inc;
         dec = dec + 180.0;
@@ -31,10 +33,10 @@ NetPoint ProjectEqualArea(double dec, double inc, PlotType plotType) {
             dec = dec - 360.0;
         }
     }
-    // Lambert azimuthal equal-area: r = sqrt(2) sin(colatitude / 2), written
-    // with the decimal factor 1.41421356237 so the horizon stays just inside
-    // the primitive circle.
-    const double r = 1.41421356237 * PlotCos((std::fabs(inc) * kDegToRad + kHalfPi) / 2.0);
+}
+
+// The point at radius r towards azimuth dec; the north polar view mirrored.
+NetPoint AtRadius(double r, double dec, PlotType plotType) {
     NetPoint p;
     p.y = r * PlotCos(dec * kDegToRad);
     p.x = r * PlotSin(dec * kDegToRad);
@@ -44,26 +46,25 @@ NetPoint ProjectEqualArea(double dec, double inc, PlotType plotType) {
     return p;
 }
 
+} // namespace
+
+NetPoint ProjectEqualArea(double dec, double inc, PlotType plotType) {
+    Unfold(dec, inc);
+    // Lambert azimuthal equal-area: r = sqrt(2) sin(colatitude / 2), written
+    // with the decimal factor 1.41421356237 so the horizon stays just inside
+    // the primitive circle.
+    const double r = 1.41421356237 * PlotCos((std::fabs(inc) * kDegToRad + kHalfPi) / 2.0);
+    return AtRadius(r, dec, plotType);
+}
+
 NetPoint ProjectDirection(double dec, double inc, PlotType plotType, Projection projection) {
     if (projection == Projection::EqualArea) {
         return ProjectEqualArea(dec, inc, plotType);
     }
-    if (inc > 180.0) {
-        inc = 180.0 - inc;
-        dec = dec + 180.0;
-        if (dec > 360.0) {
-            dec = dec - 360.0;
-        }
-    }
+    Unfold(dec, inc);
     // Stereographic: r = tan(t / 2), t = 90 - |inc| the angle from the centre.
     const double r = std::tan((90.0 - std::fabs(inc)) * kDegToRad / 2.0);
-    NetPoint p;
-    p.y = r * PlotCos(dec * kDegToRad);
-    p.x = r * PlotSin(dec * kDegToRad);
-    if (plotType == 1) {
-        p.x = -p.x;
-    }
-    return p;
+    return AtRadius(r, dec, plotType);
 }
 
 std::optional<IncDec> DirectionAtNetPoint(NetPoint p, PlotType plotType, Projection projection) {

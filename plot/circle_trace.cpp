@@ -13,6 +13,7 @@
 #include "equal_area.h"
 #include "plot_geometry.h"
 #include "plot_pass.h"
+#include "processor_level.h"
 #include "small_circle.h"
 
 namespace {
@@ -143,9 +144,7 @@ template <Projection Net> void ProjectBaseline(const CircleFrame& frame, CircleP
     ProjectCirclePoints<Net>(frame, out);
 }
 
-// The widest copy the processor runs, chosen once at the first circle. An
-// explicit choice rather than compiler-made clones: their resolvers run while
-// the program is being loaded, before a sanitizer's runtime is ready.
+// The widest copy the processor runs, chosen once at the first circle.
 #if defined(__x86_64__)
 template <Projection Net>
 __attribute__((target("avx2"))) void ProjectAvx2(const CircleFrame& frame, CirclePoints& out) {
@@ -156,22 +155,20 @@ template <Projection Net>
 __attribute__((target("avx512f"))) void ProjectAvx512(const CircleFrame& frame, CirclePoints& out) {
     ProjectCirclePoints<Net>(frame, out);
 }
+#endif
+
+template <Projection Net> ProjectFunction ProjectFor() {
+#if defined(__x86_64__)
+    return ForThisProcessor<ProjectFunction>(ProjectBaseline<Net>, ProjectAvx2<Net>,
+                                             ProjectAvx512<Net>);
+#else
+    return ProjectBaseline<Net>;
+#endif
+}
 
 ProjectFunctions ChooseProject() {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) {
-        return {ProjectAvx512<Projection::EqualArea>, ProjectAvx512<Projection::EqualAngle>};
-    }
-    if (__builtin_cpu_supports("avx2")) {
-        return {ProjectAvx2<Projection::EqualArea>, ProjectAvx2<Projection::EqualAngle>};
-    }
-    return {ProjectBaseline<Projection::EqualArea>, ProjectBaseline<Projection::EqualAngle>};
+    return {ProjectFor<Projection::EqualArea>(), ProjectFor<Projection::EqualAngle>()};
 }
-#else
-ProjectFunctions ChooseProject() {
-    return {ProjectBaseline<Projection::EqualArea>, ProjectBaseline<Projection::EqualAngle>};
-}
-#endif
 
 void ComputeCirclePoints(const PlotGeometry& geometry, int plotType, double dec, double inc,
                          double rho, bool lowerHemisphereOnly, Projection projection,

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "processor_level.h"
 #include "work_units.h"
 
 namespace {
@@ -213,9 +214,8 @@ void AddKernelBaseline(const float* x, const float* y, const float* z, const Nod
     AddKernelBody(x, y, z, runs, count, e, f, from, s, gx, gy, gz);
 }
 
-// The widest copy the processor runs, chosen once: an explicit choice rather
-// than compiler-made clones, whose resolvers run before a sanitizer's runtime
-// is ready. Without fused products every copy rounds alike.
+// The widest copy the processor runs, chosen once. Without fused products
+// every copy rounds alike.
 #if defined(__x86_64__)
 __attribute__((target("avx2"))) void AddKernelAvx2(const float* x, const float* y, const float* z,
                                                    const NodeRun* runs, std::size_t count,
@@ -231,22 +231,15 @@ __attribute__((target("avx512f"))) void AddKernelAvx512(const float* x, const fl
                                                         float* gz) {
     AddKernelBody(x, y, z, runs, count, e, f, from, s, gx, gy, gz);
 }
+#endif
 
 AddKernelFunction ChooseAddKernel() {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) {
-        return AddKernelAvx512;
-    }
-    if (__builtin_cpu_supports("avx2")) {
-        return AddKernelAvx2;
-    }
-    return AddKernelBaseline;
-}
+#if defined(__x86_64__)
+    return ForThisProcessor<AddKernelFunction>(AddKernelBaseline, AddKernelAvx2, AddKernelAvx512);
 #else
-AddKernelFunction ChooseAddKernel() {
     return AddKernelBaseline;
-}
 #endif
+}
 
 // Adds 1 to out at the nodes of the runs where e . p >= least, in double
 // precision as DensityAt compares; the same copies as AddKernel's.
@@ -283,22 +276,15 @@ __attribute__((target("avx512f"))) void AddCountAvx512(const float* x, const flo
                                                        int* out) {
     AddCountBody(x, y, z, runs, count, e, least, out);
 }
+#endif
 
 AddCountFunction ChooseAddCount() {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) {
-        return AddCountAvx512;
-    }
-    if (__builtin_cpu_supports("avx2")) {
-        return AddCountAvx2;
-    }
-    return AddCountBaseline;
-}
+#if defined(__x86_64__)
+    return ForThisProcessor<AddCountFunction>(AddCountBaseline, AddCountAvx2, AddCountAvx512);
 #else
-AddCountFunction ChooseAddCount() {
     return AddCountBaseline;
-}
 #endif
+}
 
 // Cubic Hermite basis on [0, 1]: value at 0, value at 1, slope at 0, slope at 1.
 struct Hermite {
